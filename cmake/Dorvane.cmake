@@ -1,0 +1,20 @@
+# dorvane_add_library(NAME DIR [LINKS ...])
+# One library per subsystem folder; sources are globbed so that new classes need no list edits.
+function(dorvane_add_library name dir)
+    cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
+    file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h ${dir}/*.qrc)
+    add_library(${name} STATIC ${sources})
+    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_link_libraries(${name} PUBLIC ${ARG_LINKS})
+endfunction()
+
+# dorvane_add_test(NAME SOURCES... LINKS ... [GUI])
+# One Qt Test executable per tested unit, registered with CTest. GUI tests run on the offscreen platform.
+function(dorvane_add_test name)
+    cmake_parse_arguments(ARG "GUI" "" "SOURCES;LINKS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test dorvane_testsupport ${ARG_LINKS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    add_test(NAME ${name} COMMAND ${name})
+    set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
+endfunction()

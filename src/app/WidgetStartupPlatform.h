@@ -1,0 +1,25 @@
+// The start-up platform of the real program: message boxes on the desktop, the folder-rights test,
+// the ODBC proof and the hand-over to the main window.
+#pragma once
+
+#include "core/StartupPlatform.h"
+
+#include <functional>
+
+namespace dorvane {
+
+class WidgetStartupPlatform : public StartupPlatform
+{
+public:
+    explicit WidgetStartupPlatform(std::function<void()> startMainWindow);
+
+    void showMessage(const QString& text, const QString& title) override;
+    bool isUserAnAdmin(const QString& programFolder) override;
+    bool proveDataAccess() override;
+    void startMainWindow() override;
+
+private:
+    std::function<void()> m_startMainWindow;
+};
+
+} // namespace dorvane
