@@ -51,6 +51,19 @@ enum DataType : int
 enum FieldAttribute : int
 {
     adFldUnspecified = -1,
+    adFldMayDefer = 0x2,
+    adFldUpdatable = 0x4,
+    adFldUnknownUpdatable = 0x8,
+    adFldFixed = 0x10,
+    adFldIsNullable = 0x20,
+    adFldMayBeNull = 0x40,
+    adFldLong = 0x80,
+    adFldRowID = 0x100,
+    adFldRowVersion = 0x200,
+    adFldCacheDeferred = 0x1000,
+    adFldIsChapter = 0x2000,
+    adFldNegativeScale = 0x4000,
+    adFldKeyColumn = 0x8000,
 };
 
 } // namespace dorvane::ado
