@@ -1,5 +1,7 @@
 #include "core/ToolCatalogue.h"
 
+#include <utility>
+
 namespace dorvane {
 
 namespace {
@@ -70,6 +72,13 @@ ToolCatalogue::ToolCatalogue(QObject* parent) : QObject(parent)
         tool.category = QString::fromLatin1(def.category);
         m_tools.push_back(tool);
     }
+    // The window comes up idle: of each alternating pair only Start and Pause show, and nothing that
+    // needs an open data source or a hit on display can be used yet.
+    for (const char* id : {"ID_Stop", "ID_Continue"})
+        findMutable(QString::fromLatin1(id))->visible = false;
+    for (const char* id :
+         {"ID_Start", "ID_Structure", "ID_Pause", "ID_Skip", "ID_SkipRecord", "ID_SkipTable", "ID_Replace", "ID_Save"})
+        findMutable(QString::fromLatin1(id))->enabled = false;
     // Separators are written as "".
     m_bars = {
         container(QStringLiteral("ToolBar"),
@@ -213,6 +222,11 @@ QStringList ToolCatalogue::tableEntries() const
 {
     const Tool* tool = find(TablesId);
     return tool ? tool->entries : QStringList();
+}
+
+void ToolCatalogue::setTableEntries(const QStringList& entries)
+{
+    change(TablesId, [&](Tool& t) { return std::exchange(t.entries, entries) != entries; });
 }
 
 void ToolCatalogue::setTableText(const QString& text)

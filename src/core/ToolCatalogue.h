@@ -63,6 +63,9 @@ class ToolCatalogue : public QObject
     Q_OBJECT
 
 public:
+    // The tools start as the freshly loaded window shows them, idle: ID_Stop and ID_Continue hidden;
+    // ID_Start, ID_Structure, ID_Pause, ID_Skip, ID_SkipRecord, ID_SkipTable, ID_Replace and ID_Save
+    // disabled; everything else enabled and visible, display style 0, state 0.
     explicit ToolCatalogue(QObject* parent = nullptr);
 
     // Case-sensitive look-up; an unknown id finds nothing.
@@ -87,6 +90,7 @@ public:
     void clearTableEntries();
     void addTableEntry(const QString& entry);
     QStringList tableEntries() const;
+    void setTableEntries(const QStringList& entries);
     void setTableText(const QString& text);
     QString tableText() const;
 
