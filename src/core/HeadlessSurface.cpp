@@ -1,5 +1,7 @@
 #include "core/HeadlessSurface.h"
 
+#include "core/MainWindowCaptions.h"
+
 #include <QCoreApplication>
 
 #include <algorithm>
@@ -15,7 +17,7 @@ bool validPanel(int panel)
 
 } // namespace
 
-HeadlessSurface::HeadlessSurface()
+HeadlessSurface::HeadlessSurface() : m_findLabel(MainWindowCaptions::findLabelDesignCaption())
 {
     m_timer.setSingleShot(false);
     m_timer.setInterval(50);

@@ -92,6 +92,12 @@ public:
     virtual int timer1Interval() const = 0;
     virtual void setTimer1Enabled(bool enabled) = 0;
     virtual bool isTimer1Enabled() const = 0;
+
+    // Run once when the window loads: with a non-empty search text the replaced view becomes the
+    // original view with every occurrence of the search text replaced by the replacement text (plain
+    // text, case-sensitive; an editor without a value counts as ""). An empty search text changes
+    // nothing.
+    void refreshReplacedView();
 };
 
 } // namespace dorvane

@@ -1,5 +1,6 @@
 // The language texts of the main window that the logic composes into messages, status panels and
-// captions after LoadLanguage has applied them. Keys are those of section frmMain.
+// captions after LoadLanguage has applied them. Keys are those of section frmMain. The logic reads
+// the current texts from MainWindowLanguage::texts() (frmMain::texts() on the window).
 #pragma once
 
 #include <QString>
@@ -23,6 +24,10 @@ struct MainWindowTexts
     QString t40; // tray menu: exit
     QString t44; // message: search text missing
     QString t45; // note beside t1 while the search text is empty
+
+    // The texts used while no language file is usable (GermanOnly): these exist only in language
+    // files, and a blank message or status label would leave the user with nothing to read.
+    static MainWindowTexts germanDefaults();
 
     // "[" + t19 + "]"
     QString allTablesEntry() const { return QLatin1Char('[') + t19 + QLatin1Char(']'); }
