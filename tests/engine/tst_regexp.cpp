@@ -24,6 +24,15 @@ RegExp makeRegExp(const QString& pattern, const QString& flags)
     return regExp;
 }
 
+// One row of the compatibility table: Test's answer and Replace's result for one pattern and flags
+// ("i" IgnoreCase, "g" Global, "m" Multiline).
+void row(const char* name, QStringView pattern, QStringView flags, QStringView subject, QStringView replacement,
+         bool matches, QStringView replaced)
+{
+    QTest::newRow(name) << pattern.toString() << flags.toString() << subject.toString() << replacement.toString()
+                        << matches << replaced.toString();
+}
+
 } // namespace
 
 class TestRegExp : public QObject
@@ -51,383 +60,132 @@ void TestRegExp::compatibility_data()
     QTest::addColumn<QString>("replaced");
 
     // Literal text and case
-    QTest::newRow("literal") << "abc"
-                             << ""
-                             << "xxabcxx"
-                             << "-" << true << "xx-xx";
-    QTest::newRow("no match leaves the text") << "abd"
-                                              << ""
-                                              << "xxabcxx"
-                                              << "-" << false << "xxabcxx";
-    QTest::newRow("case counts by default") << "ABC"
-                                            << ""
-                                            << "xxabcxx"
-                                            << "-" << false << "xxabcxx";
-    QTest::newRow("IgnoreCase ASCII") << "ABC"
-                                      << "i"
-                                      << "xxabcxx"
-                                      << "-" << true << "xx-xx";
-    QTest::newRow("IgnoreCase umlaut") << u"MÜLLER"_qs << "i" << u"Müller"_qs << "X" << true << "X";
-    QTest::newRow("IgnoreCase Cyrillic") << u"ДОМ"_qs << "gi" << u"дом Дом"_qs << "x" << true << "x x";
-    QTest::newRow("IgnoreCase class range") << u"[À-Þ]"_qs << "gi" << u"Café"_qs << "_" << true << "Caf_";
-    QTest::newRow("case counts for umlauts") << u"Ü"_qs << "" << u"Müller"_qs << "X" << false << u"Müller"_qs;
+    row("literal", u"abc", u"", u"xxabcxx", u"-", true, u"xx-xx");
+    row("no match leaves the text", u"abd", u"", u"xxabcxx", u"-", false, u"xxabcxx");
+    row("case counts by default", u"ABC", u"", u"xxabcxx", u"-", false, u"xxabcxx");
+    row("IgnoreCase ASCII", u"ABC", u"i", u"xxabcxx", u"-", true, u"xx-xx");
+    row("IgnoreCase umlaut", u"MÜLLER", u"i", u"Müller", u"X", true, u"X");
+    row("IgnoreCase Cyrillic", u"ДОМ", u"gi", u"дом Дом", u"x", true, u"x x");
+    row("IgnoreCase class range", u"[À-Þ]", u"gi", u"Café", u"_", true, u"Caf_");
+    row("case counts for umlauts", u"Ü", u"", u"Müller", u"X", false, u"Müller");
 
     // Global
-    QTest::newRow("Global replaces all") << "a"
-                                         << "g"
-                                         << "banana"
-                                         << "o" << true << "bonono";
-    QTest::newRow("without Global the first only") << "a"
-                                                   << ""
-                                                   << "banana"
-                                                   << "o" << true << "bonana";
+    row("Global replaces all", u"a", u"g", u"banana", u"o", true, u"bonono");
+    row("without Global the first only", u"a", u"", u"banana", u"o", true, u"bonana");
 
     // Words: ASCII word characters only
-    QTest::newRow("whole word") << "\\bcat\\b"
-                                << "g"
-                                << "the cat sat"
-                                << "dog" << true << "the dog sat";
-    QTest::newRow("no boundary inside a word") << "\\bcat\\b"
-                                               << "g"
-                                               << "concatenate"
-                                               << "dog" << false << "concatenate";
-    QTest::newRow("boundary before ller") << "\\bller"
-                                          << "" << u"Müller"_qs << "X" << true << u"MüX"_qs;
-    QTest::newRow("boundaries around ü") << "\\b"
-                                         << "g" << u"Müller"_qs << "|" << true << u"|M|ü|ller|"_qs;
-    QTest::newRow("\\w is ASCII") << "^\\w+$"
-                                  << "" << u"Müller"_qs << "X" << false << u"Müller"_qs;
-    QTest::newRow("\\w+ stops at umlauts") << "\\w+"
-                                           << "g" << u"Müller-Lüdenscheidt"_qs << "x" << true << u"xüx-xüx"_qs;
-    QTest::newRow("\\W matches ß") << "\\W"
-                                   << "g" << u"Fuß"_qs << "ss" << true << "Fuss";
-    QTest::newRow("\\b stays ASCII with IgnoreCase") << u"\\bü"_qs << "i" << u"Ü"_qs << "X" << false << u"Ü"_qs;
-    QTest::newRow("whole-word form over lines") << "\\bcat\\b"
-                                                << "gim"
-                                                << "The Cat\r\ncat"
-                                                << "dog" << true << "The dog\r\ndog";
+    row("whole word", u"\\bcat\\b", u"g", u"the cat sat", u"dog", true, u"the dog sat");
+    row("no boundary inside a word", u"\\bcat\\b", u"g", u"concatenate", u"dog", false, u"concatenate");
+    row("boundary before ller", u"\\bller", u"", u"Müller", u"X", true, u"MüX");
+    row("boundaries around ü", u"\\b", u"g", u"Müller", u"|", true, u"|M|ü|ller|");
+    row("\\w is ASCII", u"^\\w+$", u"", u"Müller", u"X", false, u"Müller");
+    row("\\w+ stops at umlauts", u"\\w+", u"g", u"Müller-Lüdenscheidt", u"x", true, u"xüx-xüx");
+    row("\\W matches ß", u"\\W", u"g", u"Fuß", u"ss", true, u"Fuss");
+    row("\\b stays ASCII with IgnoreCase", u"\\bü", u"i", u"Ü", u"X", false, u"Ü");
+    row("whole-word form over lines", u"\\bcat\\b", u"gim", u"The Cat\r\ncat", u"dog", true, u"The dog\r\ndog");
 
     // Classes
-    QTest::newRow("\\d") << "\\d+"
-                         << "g"
-                         << "a1b22c333"
-                         << "#" << true << "a#b#c#";
-    QTest::newRow("\\s") << "\\s+"
-                         << "g"
-                         << "a \t\r\n\fb"
-                         << "_" << true << "a_b";
-    QTest::newRow("\\v is the vertical tab only") << "\\v"
-                                                  << "g"
-                                                  << "a\vb\nc"
-                                                  << "_" << true << "a_b\nc";
-    QTest::newRow("no POSIX classes") << "[[:alpha:]]"
-                                      << "g"
-                                      << "p]x:"
-                                      << "X" << true << "Xx:";
-    QTest::newRow("hyphen beside \\d") << "[\\d-z]+"
-                                       << ""
-                                       << "a1-z"
-                                       << "X" << true << "aX";
-    QTest::newRow("\\b in a class is backspace") << "[\\b]"
-                                                 << ""
-                                                 << "a\bb"
-                                                 << "X" << true << "aXb";
-    QTest::newRow("[^] matches a line end") << "a[^]b"
-                                            << ""
-                                            << "a\nb"
-                                            << "X" << true << "X";
-    QTest::newRow("[] never matches") << "a[]b"
-                                      << "g"
-                                      << "ab"
-                                      << "X" << false << "ab";
-    QTest::newRow("negated class") << "[^a-c]+"
-                                   << "g"
-                                   << "abxyc"
-                                   << "-" << true << "ab-c";
+    row("\\d", u"\\d+", u"g", u"a1b22c333", u"#", true, u"a#b#c#");
+    row("\\s", u"\\s+", u"g", u"a \t\r\n\fb", u"_", true, u"a_b");
+    row("\\v is the vertical tab only", u"\\v", u"g", u"a\vb\nc", u"_", true, u"a_b\nc");
+    row("no POSIX classes", u"[[:alpha:]]", u"g", u"p]x:", u"X", true, u"Xx:");
+    row("hyphen beside \\d", u"[\\d-z]+", u"", u"a1-z", u"X", true, u"aX");
+    row("\\b in a class is backspace", u"[\\b]", u"", u"a\bb", u"X", true, u"aXb");
+    row("[^] matches a line end", u"a[^]b", u"", u"a\nb", u"X", true, u"X");
+    row("[] never matches", u"a[]b", u"g", u"ab", u"X", false, u"ab");
+    row("negated class", u"[^a-c]+", u"g", u"abxyc", u"-", true, u"ab-c");
 
     // The dot
-    QTest::newRow("dot skips \\n") << "a.b"
-                                   << ""
-                                   << "a\nb"
-                                   << "X" << false << "a\nb";
-    QTest::newRow("dot skips \\r") << "a.b"
-                                   << ""
-                                   << "a\rb"
-                                   << "X" << false << "a\rb";
-    QTest::newRow("dot skips U+2028") << "a.b"
-                                      << "" << u"a\u2028b"_qs << "X" << false << u"a\u2028b"_qs;
-    QTest::newRow("dot takes the vertical tab") << "a.b"
-                                                << ""
-                                                << "a\vb"
-                                                << "X" << true << "X";
-    QTest::newRow("dot is a pattern") << "a.c"
-                                      << "g"
-                                      << "a.c abc"
-                                      << "X" << true << "X X";
+    row("dot skips \\n", u"a.b", u"", u"a\nb", u"X", false, u"a\nb");
+    row("dot skips \\r", u"a.b", u"", u"a\rb", u"X", false, u"a\rb");
+    row("dot skips U+2028", u"a.b", u"", u"a\u2028b", u"X", false, u"a\u2028b");
+    row("dot takes the vertical tab", u"a.b", u"", u"a\vb", u"X", true, u"X");
+    row("dot is a pattern", u"a.c", u"g", u"a.c abc", u"X", true, u"X X");
 
     // Anchors
-    QTest::newRow("$ at the very end") << "a$"
-                                       << ""
-                                       << "a\nb\na"
-                                       << "X" << true << "a\nb\nX";
-    QTest::newRow("$ not before a final \\n") << "a$"
-                                              << ""
-                                              << "ba\n"
-                                              << "X" << false << "ba\n";
-    QTest::newRow("^ only at the start") << "^b"
-                                         << ""
-                                         << "a\nb"
-                                         << "X" << false << "a\nb";
-    QTest::newRow("Multiline ^ after \\n") << "^b"
-                                           << "m"
-                                           << "a\nb"
-                                           << "X" << true << "a\nX";
-    QTest::newRow("Multiline ^ after \\r") << "^b"
-                                           << "m"
-                                           << "a\rb"
-                                           << "X" << true << "a\rX";
-    QTest::newRow("Multiline ^ after U+2029") << "^b"
-                                              << "m" << u"a\u2029b"_qs << "X" << true << u"a\u2029X"_qs;
-    QTest::newRow("Multiline $ before \\r") << "a$"
-                                            << "m"
-                                            << "a\rb"
-                                            << "X" << true << "X\rb";
-    QTest::newRow("Multiline $ before each \\n") << "\\w$"
-                                                 << "gm"
-                                                 << "ab\ncd\nef"
-                                                 << "#" << true << "a#\nc#\ne#";
-    QTest::newRow("Multiline ^ at every line") << "^"
-                                               << "gm"
-                                               << "a\nb\rc"
-                                               << ">" << true << ">a\n>b\r>c";
-    QTest::newRow("Multiline ^ after a final line end") << "^"
-                                                        << "gm"
-                                                        << "a\n"
-                                                        << ">" << true << ">a\n>";
-    QTest::newRow("deliberate: \\r\\n is one line end for ^") << "^"
-                                                              << "gm"
-                                                              << "a\r\nb"
-                                                              << ">" << true << ">a\r\n>b";
-    QTest::newRow("deliberate: \\r\\n is one line end for $") << "$"
-                                                              << "gm"
-                                                              << "a\r\nb"
-                                                              << ";" << true << "a;\r\nb;";
-    QTest::newRow("digits only") << "^[0-9]+$"
-                                 << ""
-                                 << "123"
-                                 << "X" << true << "X";
-    QTest::newRow("digits only, not all digits") << "^[0-9]+$"
-                                                 << ""
-                                                 << "123a"
-                                                 << "X" << false << "123a";
+    row("$ at the very end", u"a$", u"", u"a\nb\na", u"X", true, u"a\nb\nX");
+    row("$ not before a final \\n", u"a$", u"", u"ba\n", u"X", false, u"ba\n");
+    row("^ only at the start", u"^b", u"", u"a\nb", u"X", false, u"a\nb");
+    row("Multiline ^ after \\n", u"^b", u"m", u"a\nb", u"X", true, u"a\nX");
+    row("Multiline ^ after \\r", u"^b", u"m", u"a\rb", u"X", true, u"a\rX");
+    row("Multiline ^ after U+2029", u"^b", u"m", u"a\u2029b", u"X", true, u"a\u2029X");
+    row("Multiline $ before \\r", u"a$", u"m", u"a\rb", u"X", true, u"X\rb");
+    row("Multiline $ before each \\n", u"\\w$", u"gm", u"ab\ncd\nef", u"#", true, u"a#\nc#\ne#");
+    row("Multiline ^ at every line", u"^", u"gm", u"a\nb\rc", u">", true, u">a\n>b\r>c");
+    row("Multiline ^ after a final line end", u"^", u"gm", u"a\n", u">", true, u">a\n>");
+    row("deliberate: \\r\\n is one line end for ^", u"^", u"gm", u"a\r\nb", u">", true, u">a\r\n>b");
+    row("deliberate: \\r\\n is one line end for $", u"$", u"gm", u"a\r\nb", u";", true, u"a;\r\nb;");
+    row("digits only", u"^[0-9]+$", u"", u"123", u"X", true, u"X");
+    row("digits only, not all digits", u"^[0-9]+$", u"", u"123a", u"X", false, u"123a");
 
     // Escapes
-    QTest::newRow("\\u escape") << "\\u00fc"
-                                << "" << u"Müller"_qs << "ue" << true << "Mueller";
-    QTest::newRow("\\u escape with IgnoreCase") << "\\u00DC"
-                                                << "i" << u"Müller"_qs << "ue" << true << "Mueller";
-    QTest::newRow("\\u range in a class") << "[\\u0041-\\u0043]+"
-                                          << "g"
-                                          << "xABCDx"
-                                          << "-" << true << "x-Dx";
-    QTest::newRow("\\x escape") << "\\x41"
-                                << "g"
-                                << "BAB"
-                                << "-" << true << "B-B";
-    QTest::newRow("\\u without four hex digits") << "\\u00G"
-                                                 << ""
-                                                 << "u00G"
-                                                 << "-" << true << "-";
-    QTest::newRow("unknown escapes are letters") << "\\a\\e\\q\\A\\z\\Q\\E\\k"
-                                                 << ""
-                                                 << "aeqAzQEk"
-                                                 << "-" << true << "-";
-    QTest::newRow("\\cJ") << "\\cJ"
-                          << ""
-                          << "a\nb"
-                          << "X" << true << "aXb";
-    QTest::newRow("\\0") << "\\0"
-                         << "" << QString("a") + unit(0) + "b"
-                         << "X" << true << "aXb";
-    QTest::newRow("brace that is no quantifier") << "a{,2}"
-                                                 << ""
-                                                 << "a{,2}"
-                                                 << "X" << true << "X";
-    QTest::newRow("brace quantifier") << "x{2}"
-                                      << "g"
-                                      << "xxxxx"
-                                      << "-" << true << "--x";
+    row("\\u escape", u"\\u00fc", u"", u"Müller", u"ue", true, u"Mueller");
+    row("\\u escape with IgnoreCase", u"\\u00DC", u"i", u"Müller", u"ue", true, u"Mueller");
+    row("\\u range in a class", u"[\\u0041-\\u0043]+", u"g", u"xABCDx", u"-", true, u"x-Dx");
+    row("\\x escape", u"\\x41", u"g", u"BAB", u"-", true, u"B-B");
+    row("\\u without four hex digits", u"\\u00G", u"", u"u00G", u"-", true, u"-");
+    row("unknown escapes are letters", u"\\a\\e\\q\\A\\z\\Q\\E\\k", u"", u"aeqAzQEk", u"-", true, u"-");
+    row("\\cJ", u"\\cJ", u"", u"a\nb", u"X", true, u"aXb");
+    row("\\0", u"\\0", u"", QString("a") + unit(0) + "b", u"X", true, u"aXb");
+    row("brace that is no quantifier", u"a{,2}", u"", u"a{,2}", u"X", true, u"X");
+    row("brace quantifier", u"x{2}", u"g", u"xxxxx", u"-", true, u"--x");
 
     // Back references
-    QTest::newRow("back reference") << "(\\w)\\1"
-                                    << "g"
-                                    << "aabbcd"
-                                    << "-" << true << "--cd";
-    QTest::newRow("back reference with IgnoreCase") << "(a)\\1"
-                                                    << "i"
-                                                    << "aA"
-                                                    << "-" << true << "-";
-    QTest::newRow("unset back reference matches empty") << "(a)?b\\1"
-                                                        << ""
-                                                        << "b"
-                                                        << "X" << true << "X";
-    QTest::newRow("forward reference matches empty") << "\\1(a)"
-                                                     << ""
-                                                     << "a"
-                                                     << "X" << true << "X";
-    QTest::newRow("\\10 beyond the groups is octal") << "(a)\\10"
-                                                     << ""
-                                                     << "a\b"
-                                                     << "X" << true << "X";
-    QTest::newRow("\\10 with ten groups") << "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)\\10"
-                                          << ""
-                                          << "abcdefghijj"
-                                          << "X" << true << "X";
+    row("back reference", u"(\\w)\\1", u"g", u"aabbcd", u"-", true, u"--cd");
+    row("back reference with IgnoreCase", u"(a)\\1", u"i", u"aA", u"-", true, u"-");
+    row("unset back reference matches empty", u"(a)?b\\1", u"", u"b", u"X", true, u"X");
+    row("forward reference matches empty", u"\\1(a)", u"", u"a", u"X", true, u"X");
+    row("\\10 beyond the groups is octal", u"(a)\\10", u"", u"a\b", u"X", true, u"X");
+    row("\\10 with ten groups", u"(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)\\10", u"", u"abcdefghijj", u"X", true, u"X");
 
     // Quantifiers and alternatives
-    QTest::newRow("lazy +?") << "<.+?>"
-                             << ""
-                             << "<a><b>"
-                             << "[]" << true << "[]<b>";
-    QTest::newRow("greedy +") << "<.+>"
-                              << ""
-                              << "<a><b>"
-                              << "[]" << true << "[]";
-    QTest::newRow("lazy {n,m}?") << "a{2,3}?"
-                                 << "g"
-                                 << "aaaaa"
-                                 << "X" << true << "XXa";
-    QTest::newRow("lazy ??") << "ab??"
-                             << "g"
-                             << "abab"
-                             << "X" << true << "XbXb";
-    QTest::newRow("first alternative wins") << "a|ab"
-                                            << ""
-                                            << "abc"
-                                            << "X" << true << "Xbc";
-    QTest::newRow("capture of the last iteration") << "(a|b)+"
-                                                   << ""
-                                                   << "abab"
-                                                   << "$1" << true << "b";
+    row("lazy +?", u"<.+?>", u"", u"<a><b>", u"[]", true, u"[]<b>");
+    row("greedy +", u"<.+>", u"", u"<a><b>", u"[]", true, u"[]");
+    row("lazy {n,m}?", u"a{2,3}?", u"g", u"aaaaa", u"X", true, u"XXa");
+    row("lazy ??", u"ab??", u"g", u"abab", u"X", true, u"XbXb");
+    row("first alternative wins", u"a|ab", u"", u"abc", u"X", true, u"Xbc");
+    row("capture of the last iteration", u"(a|b)+", u"", u"abab", u"$1", true, u"b");
 
     // Look-ahead
-    QTest::newRow("look-ahead") << "foo(?=bar)"
-                                << "g"
-                                << "foobar foobaz"
-                                << "X" << true << "Xbar foobaz";
-    QTest::newRow("negative look-ahead") << "foo(?!bar)"
-                                         << "g"
-                                         << "foobar foobaz"
-                                         << "X" << true << "foobar Xbaz";
-    QTest::newRow("capture inside look-ahead") << "(?=(a+))a*b\\1"
-                                               << ""
-                                               << "baaabac"
-                                               << "X" << true << "baaXc";
-    QTest::newRow("negative look-ahead leaves groups unset") << "(.*?)a(?!(a+)b\\2c)\\2(.*)"
-                                                             << ""
-                                                             << "baaabaac"
-                                                             << "[$1|$2|$3]" << true << "[ba||abaac]";
+    row("look-ahead", u"foo(?=bar)", u"g", u"foobar foobaz", u"X", true, u"Xbar foobaz");
+    row("negative look-ahead", u"foo(?!bar)", u"g", u"foobar foobaz", u"X", true, u"foobar Xbaz");
+    row("capture inside look-ahead", u"(?=(a+))a*b\\1", u"", u"baaabac", u"X", true, u"baaXc");
+    row("negative look-ahead leaves groups unset", u"(.*?)a(?!(a+)b\\2c)\\2(.*)", u"", u"baaabaac", u"[$1|$2|$3]", true,
+        u"[ba||abaac]");
 
     // Replacement references
-    QTest::newRow("$1 and $2") << "(\\w+)\\s(\\w+)"
-                               << ""
-                               << "John Smith"
-                               << "$2, $1" << true << "Smith, John";
-    QTest::newRow("$&") << "\\d+"
-                        << "g"
-                        << "a12b3"
-                        << "<$&>" << true << "a<12>b<3>";
-    QTest::newRow("$`") << "b"
-                        << ""
-                        << "abc"
-                        << "[$`]" << true << "a[a]c";
-    QTest::newRow("$'") << "b"
-                        << ""
-                        << "abc"
-                        << "[$']" << true << "a[c]c";
-    QTest::newRow("$$") << "b"
-                        << ""
-                        << "abc"
-                        << "$$" << true << "a$c";
-    QTest::newRow("$n beyond the groups stays") << "(a)"
-                                                << ""
-                                                << "a"
-                                                << "$2" << true << "$2";
-    QTest::newRow("$0 stays") << "a"
-                              << ""
-                              << "a"
-                              << "$0" << true << "$0";
-    QTest::newRow("$10 with one group") << "(a)"
-                                        << ""
-                                        << "a"
-                                        << "$10" << true << "a0";
-    QTest::newRow("$10 with ten groups") << "(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)"
-                                         << ""
-                                         << "abcdefghij"
-                                         << "$10" << true << "j";
-    QTest::newRow("$01") << "(a)"
-                         << ""
-                         << "a"
-                         << "$01" << true << "a";
-    QTest::newRow("other $ stays") << "a"
-                                   << ""
-                                   << "a"
-                                   << "$x$" << true << "$x$";
-    QTest::newRow("unset group expands empty") << "(x)?a"
-                                               << ""
-                                               << "a"
-                                               << "[$1]" << true << "[]";
+    row("$1 and $2", u"(\\w+)\\s(\\w+)", u"", u"John Smith", u"$2, $1", true, u"Smith, John");
+    row("$&", u"\\d+", u"g", u"a12b3", u"<$&>", true, u"a<12>b<3>");
+    row("$`", u"b", u"", u"abc", u"[$`]", true, u"a[a]c");
+    row("$'", u"b", u"", u"abc", u"[$']", true, u"a[c]c");
+    row("$$", u"b", u"", u"abc", u"$$", true, u"a$c");
+    row("$n beyond the groups stays", u"(a)", u"", u"a", u"$2", true, u"$2");
+    row("$0 stays", u"a", u"", u"a", u"$0", true, u"$0");
+    row("$10 with one group", u"(a)", u"", u"a", u"$10", true, u"a0");
+    row("$10 with ten groups", u"(a)(b)(c)(d)(e)(f)(g)(h)(i)(j)", u"", u"abcdefghij", u"$10", true, u"j");
+    row("$01", u"(a)", u"", u"a", u"$01", true, u"a");
+    row("other $ stays", u"a", u"", u"a", u"$x$", true, u"$x$");
+    row("unset group expands empty", u"(x)?a", u"", u"a", u"[$1]", true, u"[]");
 
     // Empty matches in a global replacement
-    QTest::newRow("empty matches step on") << "x*"
-                                           << "g"
-                                           << "abc"
-                                           << "-" << true << "-a-b-c-";
-    QTest::newRow("empty and non-empty matches") << "b*"
-                                                 << "g"
-                                                 << "abc"
-                                                 << "-" << true << "-a--c-";
-    QTest::newRow("empty match at the end") << "a*"
-                                            << "g"
-                                            << "aaa"
-                                            << "-" << true << "--";
-    QTest::newRow("empty pattern") << ""
-                                   << "g"
-                                   << "ab"
-                                   << "-" << true << "-a-b-";
-    QTest::newRow("empty subject") << "^$"
-                                   << ""
-                                   << ""
-                                   << "X" << true << "X";
-    QTest::newRow("empty subject, no match") << "a"
-                                             << "g"
-                                             << ""
-                                             << "X" << false << "";
+    row("empty matches step on", u"x*", u"g", u"abc", u"-", true, u"-a-b-c-");
+    row("empty and non-empty matches", u"b*", u"g", u"abc", u"-", true, u"-a--c-");
+    row("empty match at the end", u"a*", u"g", u"aaa", u"-", true, u"--");
+    row("empty pattern", u"", u"g", u"ab", u"-", true, u"-a-b-");
+    row("empty subject", u"^$", u"", u"", u"X", true, u"X");
+    row("empty subject, no match", u"a", u"g", u"", u"X", false, u"");
 
     // Surrogates
-    QTest::newRow("deliberate: a surrogate pair is one character") << "^.$"
-                                                                   << "" << u"😀"_qs << "X" << true << "X";
-    QTest::newRow("deliberate: empty matches never split a pair") << "x*"
-                                                                  << "g" << u"a😀"_qs << "-" << true << u"-a-😀-"_qs;
-    QTest::newRow("unpaired surrogate is kept") << "b"
-                                                << "g"
-                                                << "a" + unit(0xD800) + "b"
-                                                << "X" << true << "a" + unit(0xD800) + "X";
-    QTest::newRow("unpaired surrogates are characters")
-        << "."
-        << "g" << unit(0xD800) + "a" + unit(0xDC00) << "-" << true << "---";
-    QTest::newRow("empty matches beside an unpaired surrogate")
-        << "x*"
-        << "g"
-        << "a" + unit(0xDC00) << "-" << true << "-a-" + unit(0xDC00) + "-";
-    QTest::newRow("escaped surrogate pair") << "\\uD83D\\uDE00"
-                                            << "" << u"a😀b"_qs << "X" << true << "aXb";
-    QTest::newRow("escaped unpaired surrogate") << "\\uD800"
-                                                << "g"
-                                                << "a" + unit(0xD800) + "b"
-                                                << "X" << true << "aXb";
-    QTest::newRow("IgnoreCase beside an unpaired surrogate")
-        << u"ü"_qs << "gi" << u"Ü"_qs + unit(0xD800) << "ue" << true << "ue" + unit(0xD800);
+    row("deliberate: a surrogate pair is one character", u"^.$", u"", u"😀", u"X", true, u"X");
+    row("deliberate: empty matches never split a pair", u"x*", u"g", u"a😀", u"-", true, u"-a-😀-");
+    row("unpaired surrogate is kept", u"b", u"g", "a" + unit(0xD800) + "b", u"X", true, "a" + unit(0xD800) + "X");
+    row("unpaired surrogates are characters", u".", u"g", unit(0xD800) + "a" + unit(0xDC00), u"-", true, u"---");
+    row("empty matches beside an unpaired surrogate", u"x*", u"g", "a" + unit(0xDC00), u"-", true,
+        "-a-" + unit(0xDC00) + "-");
+    row("escaped surrogate pair", u"\\uD83D\\uDE00", u"", u"a😀b", u"X", true, u"aXb");
+    row("escaped unpaired surrogate", u"\\uD800", u"g", "a" + unit(0xD800) + "b", u"X", true, u"aXb");
+    row("IgnoreCase beside an unpaired surrogate", u"ü", u"gi", u"Ü"_qs + unit(0xD800), u"ue", true,
+        "ue" + unit(0xD800));
 }
 
 void TestRegExp::compatibility()
