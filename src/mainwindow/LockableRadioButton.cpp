@@ -1,0 +1,11 @@
+#include "mainwindow/LockableRadioButton.h"
+
+namespace dorvane {
+
+void LockableRadioButton::nextCheckState()
+{
+    if (!m_readOnly)
+        QRadioButton::nextCheckState();
+}
+
+} // namespace dorvane
