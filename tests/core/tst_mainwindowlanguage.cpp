@@ -2,6 +2,7 @@
 #include "core/ApplicationHelpFile.h"
 #include "core/HeadlessCaptions.h"
 #include "core/HeadlessSurface.h"
+#include "core/IniFile.h"
 #include "core/LanguageFolder.h"
 #include "core/MainWindowLanguage.h"
 #include "core/Settings.h"
@@ -10,6 +11,7 @@
 #include "TempProgramFolder.h"
 
 #include <QDir>
+#include <QFile>
 #include <QTest>
 
 using namespace dorvane;
@@ -73,6 +75,9 @@ private slots:
     void helpFileFollowsTheIniLanguage();
     void listingStripsLngEndingsAndKeepsForeignFiles();
     void listedLanguageFindsItsFileWhateverTheCaseOfItsEnding();
+    void shippedLanguageFilesHoldEveryKey_data();
+    void shippedLanguageFilesHoldEveryKey();
+    void shippedLanguagesRelabelEachOther();
 };
 
 void TestMainWindowLanguage::fileWithOnlyT1BlanksEverythingElse()
@@ -347,6 +352,82 @@ void TestMainWindowLanguage::listedLanguageFindsItsFileWhateverTheCaseOfItsEndin
     // A language without a file gives the path where its file would be.
     QCOMPARE(LanguageFolder::filePath(QStringLiteral("Français")),
              folder.filePath(QStringLiteral("lang/Français.lng")));
+}
+
+void TestMainWindowLanguage::shippedLanguageFilesHoldEveryKey_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("Deutsch") << QStringLiteral("Deutsch");
+    QTest::newRow("English") << QStringLiteral("English");
+}
+
+void TestMainWindowLanguage::shippedLanguageFilesHoldEveryKey()
+{
+    QFETCH(QString, language);
+    const QString path = QStringLiteral(DORVANE_SOURCE_DIR "/lang/") + language + QStringLiteral(".lng");
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QByteArray bytes = file.readAll();
+    QVERIFY2(QString::fromUtf8(bytes).toUtf8() == bytes, "not UTF-8");
+
+    const QString missing = QStringLiteral("\u0001missing");
+    auto read = [&](const QString& section, const QString& key) {
+        return IniFile::read(path, section, key, missing, 512);
+    };
+    const QList<QPair<QString, int>> windowSections
+        = {{"frmMain", 50}, {"All", 7},          {"Intro", 5},         {"frmOpt", 20},
+           {"dlgAbout", 5}, {"frmStructure", 6}, {"dlgFileDriver", 11}};
+    // Keys the program reads but never shows.
+    const QStringList unused = {"frmMain/t38", "frmOpt/t16"};
+    for (const auto& [section, count] : windowSections) {
+        for (int i = 0; i < count; ++i) {
+            const QString key = QStringLiteral("t%1").arg(i);
+            const QString value = read(section, key);
+            const QString where = section + QLatin1Char('/') + key;
+            QVERIFY2(value != missing, qPrintable(where));
+            QVERIFY2(unused.contains(where) || !value.isEmpty(), qPrintable(where));
+            QVERIFY2(value.size() <= 255, qPrintable(where));
+        }
+        QCOMPARE(read(section, QStringLiteral("t%1").arg(count)), missing);
+    }
+    for (const QString& section : {QStringLiteral("Deutsch"), QStringLiteral("English")}) {
+        QVERIFY(!read(section, QStringLiteral("ToolCaption")).isEmpty());
+        QVERIFY(read(section, QStringLiteral("ToolCaption")) != missing);
+        QVERIFY(read(section, QStringLiteral("Description")) != missing);
+    }
+}
+
+void TestMainWindowLanguage::shippedLanguagesRelabelEachOther()
+{
+    TempProgramFolder folder;
+    for (const char* name : {"Deutsch", "English"}) {
+        QFile file(QStringLiteral(DORVANE_SOURCE_DIR "/lang/%1.lng").arg(QLatin1String(name)));
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        folder.writeFile(QStringLiteral("lang/%1.lng").arg(QLatin1String(name)), file.readAll());
+    }
+    QStringList listed = LanguageFolder::languageNames();
+    listed.sort();
+    QCOMPARE(listed, QStringList({"Deutsch", "English"}));
+
+    folder.activate(QStringLiteral("Deutsch"));
+    Window w;
+    w.language.LoadLanguage();
+    const MainWindowTexts german = w.language.texts();
+    w.surface.setStatusText(1, german.t27 + QStringLiteral(": Kunden "));
+    w.surface.setStatusText(2, german.t28 + QStringLiteral(": 3"));
+    w.surface.setStatusText(3, german.t29 + QStringLiteral(": Name"));
+    w.tools.setTableEntries({german.allTablesEntry(), QStringLiteral("Kunden")});
+    w.tools.setTableText(german.allTablesEntry());
+
+    useLanguage(folder, QStringLiteral("English"));
+    w.language.LoadLanguage();
+    const MainWindowTexts english = w.language.texts();
+    QCOMPARE(w.surface.statusText(1), english.t27 + QStringLiteral(": Kunden "));
+    QCOMPARE(w.surface.statusText(2), english.t28 + QStringLiteral(": 3"));
+    QCOMPARE(w.surface.statusText(3), english.t29 + QStringLiteral(": Name"));
+    QCOMPARE(w.tools.tableText(), english.allTablesEntry());
+    QCOMPARE(w.tools.tableEntries().first(), english.allTablesEntry());
+    QVERIFY(english.t27 != german.t27);
 }
 
 QTEST_GUILESS_MAIN(TestMainWindowLanguage)
