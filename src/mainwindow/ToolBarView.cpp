@@ -191,8 +191,13 @@ void ToolBarView::mirrorTables()
     for (int i = 0; i < m_tablesBox->count(); ++i)
         items.append(m_tablesBox->itemText(i));
     if (items != tool->entries) {
-        m_tablesBox->clear();
-        m_tablesBox->addItems(tool->entries);
+        // The table list grows one entry at a time while it is filled: append rather than rebuild.
+        if (tool->entries.size() > items.size() && tool->entries.mid(0, items.size()) == items) {
+            m_tablesBox->addItems(tool->entries.mid(items.size()));
+        } else {
+            m_tablesBox->clear();
+            m_tablesBox->addItems(tool->entries);
+        }
     }
     if (m_tablesBox->currentText() != tool->text) {
         m_tablesBox->setCurrentIndex(m_tablesBox->findText(tool->text));
