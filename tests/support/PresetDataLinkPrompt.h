@@ -16,9 +16,12 @@ public:
         ++shown;
         if (nextAnswers.empty())
             return std::nullopt;
-        std::optional<QString> answer = nextAnswers.front();
+        const bool given = nextAnswers.front().has_value();
+        const QString text = nextAnswers.front().value_or(QString());
         nextAnswers.pop_front();
-        return answer;
+        if (!given)
+            return std::nullopt;
+        return text;
     }
 
     std::deque<std::optional<QString>> nextAnswers;
