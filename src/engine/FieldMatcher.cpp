@@ -1,0 +1,172 @@
+#include "engine/FieldMatcher.h"
+
+#include "core/AdoTypes.h"
+#include "engine/DataTypeTable.h"
+#include "engine/FieldText.h"
+
+namespace dorvane {
+
+namespace {
+
+const QString WordBoundary = QStringLiteral("\\b");
+constexpr int AutoSaveIntervalMs = 50;
+
+} // namespace
+
+FieldMatcher::FieldMatcher(MainSurface& surface) : m_surface(surface) { }
+
+EditorValue FieldMatcher::effectiveSearch(const EditorValue& value)
+{
+    if (value && value->isEmpty())
+        return std::nullopt;
+    return value;
+}
+
+int FieldMatcher::replacedMaxLength(qint64 definedSize)
+{
+    return definedSize < 32768 ? static_cast<int>(std::max<qint64>(definedSize, 0)) : 32767;
+}
+
+void FieldMatcher::prepare()
+{
+    m_search = effectiveSearch(m_surface.searchValue());
+    m_caseSensitive = m_surface.caseSensitive();
+    m_regEx = m_surface.regEx();
+    m_wholeWord = m_surface.wholeWord();
+
+    if (m_surface.wholeField())
+        m_mode = Mode::WholeField;
+    else if (m_regEx)
+        m_mode = Mode::RegularExpression;
+    else if (!m_wholeWord)
+        m_mode = Mode::PartOfField;
+    else
+        m_mode = Mode::WholeWord;
+
+    m_matching.reset();
+    m_literal = QStringMatcher();
+    if (!m_search)
+        return; // looking for empty fields: no expression is ever asked
+    if (m_mode == Mode::PartOfField)
+        m_literal = QStringMatcher(*m_search, m_caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
+    if (m_regEx || m_wholeWord) {
+        RegExp expression(m_regEx ? *m_search : WordBoundary + *m_search + WordBoundary);
+        expression.setIgnoreCase(!m_caseSensitive);
+        expression.setGlobal(true);
+        expression.setMultiline(!m_regEx);
+        expression.compile();
+        m_matching = std::move(expression);
+    }
+}
+
+bool FieldMatcher::valueMatches(const QVariant& value, int adoType)
+{
+    if (value.isNull())
+        return !m_search;
+    // Decimal values travel as text but are numbers: they never equal a typed text and are shown in the
+    // locale's form.
+    const bool isText = value.typeId() == QMetaType::QString && !holdsDecimalText(adoType);
+    const QString text = isText ? value.toString() : fieldValueToText(value, adoType);
+    if (text.isEmpty())
+        return !m_search;
+    if (!m_search)
+        return false;
+
+    switch (m_mode) {
+    case Mode::WholeField:
+        // A number, date or truth value never equals a typed text.
+        return isText && text == *m_search;
+    case Mode::RegularExpression:
+    case Mode::WholeWord:
+        return m_matching && m_matching->Test(text);
+    case Mode::PartOfField:
+        return m_literal.indexIn(text) >= 0;
+    }
+    return false;
+}
+
+bool FieldMatcher::isHit(const QVariant& value, int adoType)
+{
+    return valueMatches(value, adoType) && IsSearchableType(adoType);
+}
+
+RegExp FieldMatcher::displayExpression(const QString& search) const
+{
+    RegExp expression;
+    expression.setIgnoreCase(!m_surface.caseSensitive());
+    expression.setGlobal(true);
+    if (m_surface.regEx()) {
+        expression.setPattern(search);
+    } else if (m_surface.wholeWord()) {
+        expression.setPattern(WordBoundary + search + WordBoundary);
+    } else {
+        // Part-of-field and whole-field hits are shown with the search text used as a pattern.
+        expression.setPattern(search);
+        expression.setMultiline(true);
+    }
+    return expression;
+}
+
+bool FieldMatcher::ShowHit(const FieldSnapshot& field, bool replaceWithoutHalt)
+{
+    m_surface.SetInterface(false);
+    const EditorValue search = effectiveSearch(m_surface.searchValue());
+    RegExp expression = displayExpression(search.value_or(QString()));
+
+    const int maxLength = replacedMaxLength(field.definedSize);
+    m_surface.setReplacedMaxLength(maxLength);
+    m_surface.setStatusText(5, QString::number(maxLength));
+
+    const QString typeName = DataTypeName(field.type);
+    if (!typeName.isEmpty())
+        m_surface.setStatusText(4, typeName);
+    // The digits-only filter belongs to Integer fields alone; a later hit of another type clears it.
+    m_surface.setReplacedDigitsOnly(field.type == ado::adInteger);
+
+    const QString original = fieldValueToText(field.value, field.type);
+    m_surface.setOriginalView(original.isNull() ? EditorValue() : EditorValue(original));
+
+    const QString replacement = m_surface.replaceValue().value_or(QString());
+    if (original.isNull() || (!replacement.isEmpty() && original.isEmpty())) {
+        m_surface.setReplacedView(replacement);
+    } else if (!replacement.isEmpty() && search) {
+        QString replaced;
+        try {
+            replaced = expression.Replace(original, replacement);
+        } catch (const DataError&) {
+            // The display expression uses the text as a pattern even outside regular-expression mode;
+            // a text that is no valid pattern proposes the literal replacement instead.
+            replaced = original;
+            replaced.replace(*search, replacement, m_surface.caseSensitive() ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        }
+        m_surface.setReplacedView(replaced);
+    } else {
+        m_surface.setReplacedView(original);
+    }
+
+    if (replaceWithoutHalt) {
+        m_surface.setTimer1Interval(AutoSaveIntervalMs);
+        m_surface.setTimer1Enabled(true);
+    }
+    return true;
+}
+
+void FieldMatcher::ReplacePreview()
+{
+    // The empty search text is no search at all: replacing it would put the replacement between every
+    // two characters.
+    const EditorValue search = effectiveSearch(m_surface.searchValue());
+    if (!search)
+        return;
+    const EditorValue original = m_surface.originalView();
+    const EditorValue replacement = m_surface.replaceValue();
+    if (!original) {
+        m_surface.setReplacedView(replacement.value_or(QString(QLatin1String(""))));
+        return;
+    }
+    QString text = *original;
+    text.replace(*search, replacement.value_or(QString()), Qt::CaseInsensitive);
+    m_surface.setReplacedView(text);
+}
+
+} // namespace dorvane
