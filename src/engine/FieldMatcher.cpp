@@ -4,12 +4,23 @@
 #include "engine/DataTypeTable.h"
 #include "engine/FieldText.h"
 
+#include <algorithm>
+
 namespace dorvane {
 
 namespace {
 
 const QString WordBoundary = QStringLiteral("\\b");
 constexpr int AutoSaveIntervalMs = 50;
+
+// True when text, read as a pattern, can only match itself: ASCII without any pattern syntax. A case-
+// ignoring match of such a pattern is then also found by the case-ignoring literal search (the only
+// non-ASCII letters that fold onto ASCII ones, KELVIN SIGN and LONG S, fold alike in both).
+bool isPlainAsciiLiteral(const QString& text)
+{
+    static const QLatin1StringView syntax("\\^$.|?*+()[]{}");
+    return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 128 && !syntax.contains(c); });
+}
 
 } // namespace
 
@@ -44,11 +55,15 @@ void FieldMatcher::prepare()
         m_mode = Mode::WholeWord;
 
     m_matching.reset();
-    m_literal = QStringMatcher();
+    m_literal = LiteralMatcher();
+    m_wordPrefilter.reset();
     if (!m_search)
         return; // looking for empty fields: no expression is ever asked
+    const Qt::CaseSensitivity cs = m_caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
     if (m_mode == Mode::PartOfField)
-        m_literal = QStringMatcher(*m_search, m_caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive);
+        m_literal = LiteralMatcher(*m_search, cs);
+    if (m_mode == Mode::WholeWord && isPlainAsciiLiteral(*m_search))
+        m_wordPrefilter.emplace(*m_search, cs);
     if (m_regEx || m_wholeWord) {
         RegExp expression(m_regEx ? *m_search : WordBoundary + *m_search + WordBoundary);
         expression.setIgnoreCase(!m_caseSensitive);
@@ -66,7 +81,11 @@ bool FieldMatcher::valueMatches(const QVariant& value, int adoType)
     // Decimal values travel as text but are numbers: they never equal a typed text and are shown in the
     // locale's form.
     const bool isText = value.typeId() == QMetaType::QString && !holdsDecimalText(adoType);
-    const QString text = isText ? value.toString() : fieldValueToText(value, adoType);
+    // Texts are read in place: a copy per field would cost a reference count round trip on every visit.
+    QString converted;
+    if (!isText)
+        converted = fieldValueToText(value, adoType);
+    const QString& text = isText ? *static_cast<const QString*>(value.constData()) : converted;
     if (text.isEmpty())
         return !m_search;
     if (!m_search)
@@ -76,11 +95,14 @@ bool FieldMatcher::valueMatches(const QVariant& value, int adoType)
     case Mode::WholeField:
         // A number, date or truth value never equals a typed text.
         return isText && text == *m_search;
-    case Mode::RegularExpression:
     case Mode::WholeWord:
+        if (m_wordPrefilter && !m_wordPrefilter->occursIn(text))
+            return false;
+        return m_matching && m_matching->Test(text);
+    case Mode::RegularExpression:
         return m_matching && m_matching->Test(text);
     case Mode::PartOfField:
-        return m_literal.indexIn(text) >= 0;
+        return m_literal.occursIn(text);
     }
     return false;
 }

@@ -6,10 +6,10 @@
 #pragma once
 
 #include "core/MainSurface.h"
+#include "engine/LiteralMatcher.h"
 #include "engine/RegExp.h"
 
 #include <QString>
-#include <QStringMatcher>
 #include <QVariant>
 
 #include <optional>
@@ -75,7 +75,10 @@ private:
     bool m_wholeWord = false;
     std::optional<RegExp> m_matching;
     // Part of field: the search text, taken literally, prepared once per run entry.
-    QStringMatcher m_literal;
+    LiteralMatcher m_literal;
+    // Whole word with a search text that is plain ASCII and no pattern: a field can only match where the
+    // text occurs, so values without it are turned away before the expression runs.
+    std::optional<LiteralMatcher> m_wordPrefilter;
 };
 
 } // namespace dorvane
