@@ -7,10 +7,13 @@
 #include "engine/DataTypeTable.h"
 #include "engine/FieldMatcher.h"
 #include "engine/FieldText.h"
+#include "engine/LiteralMatcher.h"
+#include "engine/RegExp.h"
 
 #include "TempProgramFolder.h"
 
 #include <QDateTime>
+#include <QRandomGenerator>
 #include <QTest>
 #include <QUuid>
 
@@ -84,6 +87,12 @@ private slots:
 
     void replacePreview_data();
     void replacePreview();
+
+    void literalSearchAgreesWithQString_data();
+    void literalSearchAgreesWithQString();
+    void literalSearchRandomTexts();
+    void wholeWordAgreesWithItsExpression_data();
+    void wholeWordAgreesWithItsExpression();
 
     void valueText_data();
     void valueText();
@@ -533,6 +542,107 @@ void TestFieldMatcher::replacePreview()
     FieldMatcher matcher(*m_surface);
     matcher.ReplacePreview();
     QCOMPARE(m_surface->replacedView(), editorValue(replaced));
+}
+
+void TestFieldMatcher::literalSearchAgreesWithQString_data()
+{
+    QTest::addColumn<QString>("needle");
+    QTest::addColumn<QString>("text");
+
+    const QString deseretUpper = QString::fromUcs4(U"\U00010400");
+    const QString deseretLower = QString::fromUcs4(U"\U00010428");
+    QTest::newRow("at the start") << "abc"
+                                  << "ABCdef";
+    QTest::newRow("at the end") << "def"
+                                << "abcDEF";
+    QTest::newRow("longer than the text") << "abcdef"
+                                          << "abc";
+    QTest::newRow("repeated prefix") << "aab"
+                                     << "aaaab";
+    QTest::newRow("almost") << "abd"
+                            << "abcabcabc";
+    QTest::newRow("sharp s, capital") << "straße" << QString::fromUtf8("STRA\u1E9EE");
+    QTest::newRow("final sigma") << QString::fromUtf8("σ") << QString::fromUtf8("ΟΔΟΣ");
+    QTest::newRow("kelvin sign") << "ok" << QString::fromUtf8("O\u212A");
+    QTest::newRow("long s") << "so" << QString::fromUtf8("\u017Fo");
+    QTest::newRow("dotted capital i") << "i" << QString::fromUtf8("\u0130");
+    QTest::newRow("shared low byte") << QString::fromUtf8("xA") << QString::fromUtf8("x\u0141 xa");
+    QTest::newRow("surrogate pair needle") << deseretUpper << "a" + deseretLower + "b";
+    QTest::newRow("pairs around") << "ab" << deseretUpper + "AB" + deseretLower;
+    QTest::newRow("lone surrogate text") << "ab" << QString(QChar(0xD801)) + "aB";
+    QTest::newRow("over 255 characters") << QString(300, QLatin1Char('a')) + "B"
+                                         << QString(400, QLatin1Char('A')) + "b";
+    QTest::newRow("over 255, absent") << QString(300, QLatin1Char('a')) + "B" << QString(400, QLatin1Char('A'));
+}
+
+void TestFieldMatcher::literalSearchAgreesWithQString()
+{
+    QFETCH(QString, needle);
+    QFETCH(QString, text);
+
+    for (const Qt::CaseSensitivity cs : {Qt::CaseInsensitive, Qt::CaseSensitive})
+        QCOMPARE(LiteralMatcher(needle, cs).occursIn(text), text.contains(needle, cs));
+}
+
+void TestFieldMatcher::literalSearchRandomTexts()
+{
+    // Few, confusable characters, so that near misses and overlaps are frequent.
+    const QString alphabet = QString::fromUtf8("aAbBkK\u212AsS\u017F\u00DF\u1E9E\u03C3\u03C2\u03A3 ");
+    QRandomGenerator random(7);
+    const auto randomText = [&](int maxLength) {
+        QString text;
+        const int length = random.bounded(maxLength + 1);
+        for (int i = 0; i < length; ++i)
+            text += alphabet[random.bounded(int(alphabet.size()))];
+        return text;
+    };
+    for (int round = 0; round < 20000; ++round) {
+        const QString needle = randomText(4);
+        const QString text = randomText(12);
+        for (const Qt::CaseSensitivity cs : {Qt::CaseInsensitive, Qt::CaseSensitive}) {
+            if (LiteralMatcher(needle, cs).occursIn(text) != text.contains(needle, cs))
+                QFAIL(qPrintable(QStringLiteral("\"%1\" in \"%2\", case %3").arg(needle, text).arg(int(cs))));
+        }
+    }
+}
+
+void TestFieldMatcher::wholeWordAgreesWithItsExpression_data()
+{
+    QTest::addColumn<QString>("search");
+    QTest::addColumn<QString>("text");
+
+    // Plain searches are looked for literally before the expression runs; that must never lose a match.
+    QTest::newRow("kelvin sign") << "ok" << QString::fromUtf8("is O\u212A here");
+    QTest::newRow("long s") << "so" << QString::fromUtf8("\u017Fo");
+    QTest::newRow("other case") << "cat"
+                                << "A CAT";
+    QTest::newRow("hyphen") << "a-b"
+                            << "x a-b y";
+    QTest::newRow("blank inside") << "a b"
+                                  << "xa b";
+    QTest::newRow("inside a word") << "cat"
+                                   << "concatenate";
+    QTest::newRow("umlaut boundary") << "M" << QString::fromUtf8("Müller");
+    QTest::newRow("pattern text") << "c.t"
+                                  << "a cut";
+}
+
+void TestFieldMatcher::wholeWordAgreesWithItsExpression()
+{
+    QFETCH(QString, search);
+    QFETCH(QString, text);
+
+    for (const bool caseSensitive : {false, true}) {
+        m_surface->setSearchValue(search);
+        m_surface->setWholeWord(true);
+        m_surface->setCaseSensitive(caseSensitive);
+        FieldMatcher matcher(*m_surface);
+        matcher.prepare();
+        RegExp expression(QStringLiteral("\\b") + search + QStringLiteral("\\b"));
+        expression.setIgnoreCase(!caseSensitive);
+        expression.setMultiline(true);
+        QCOMPARE(matcher.valueMatches(text, ado::adVarWChar), expression.Test(text));
+    }
 }
 
 void TestFieldMatcher::valueText_data()
