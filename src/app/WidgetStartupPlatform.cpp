@@ -1,5 +1,7 @@
 #include "app/WidgetStartupPlatform.h"
 
+#include "datasource/DataTypeLayout.h"
+
 #include <QApplication>
 #include <QMessageBox>
 
@@ -25,6 +27,8 @@ bool WidgetStartupPlatform::isUserAnAdmin(const QString& programFolder)
     return canWriteProgramFolder(programFolder);
 }
 
+// Both halves of the data access must work: the ODBC driver manager for the databases, and the in-memory
+// record sets with their ADTG files for the program's own tables.
 bool WidgetStartupPlatform::proveDataAccess()
 {
     SQLHENV env = SQL_NULL_HENV;
@@ -33,7 +37,7 @@ bool WidgetStartupPlatform::proveDataAccess()
     const bool ok
         = SQL_SUCCEEDED(SQLSetEnvAttr(env, SQL_ATTR_ODBC_VERSION, reinterpret_cast<SQLPOINTER>(SQL_OV_ODBC3), 0));
     SQLFreeHandle(SQL_HANDLE_ENV, env);
-    return ok;
+    return ok && proveRecordSetsWork();
 }
 
 void WidgetStartupPlatform::startMainWindow()

@@ -1,5 +1,5 @@
 // The start-up platform of the real program: message boxes on the desktop, the folder-rights test,
-// the ODBC proof and the hand-over to the main window.
+// the data-access proof (ODBC and record sets) and the hand-over to the main window.
 #pragma once
 
 #include "core/StartupPlatform.h"

@@ -147,9 +147,10 @@ QVariant coerceDecimal(const FieldDefinition& field, const QVariant& value)
 // read in that zone and keeps its wall-clock reading there.
 QDateTime parseWallClock(const QString& text)
 {
-    const QDate dateOnly = QDate::fromString(text, Qt::ISODate);
-    if (dateOnly.isValid())
-        return QDateTime(dateOnly, QTime(0, 0), Qt::UTC);
+    if (text.size() == 10) {
+        const QDate date = QDate::fromString(text, Qt::ISODate);
+        return date.isValid() ? QDateTime(date, QTime(0, 0), Qt::UTC) : QDateTime();
+    }
     if (text.size() > 11 && (text[10] == QLatin1Char('T') || text[10] == QLatin1Char(' '))) {
         const QDate date = QDate::fromString(text.left(10), Qt::ISODate);
         const QTime time = QTime::fromString(text.mid(11), Qt::ISODateWithMs);

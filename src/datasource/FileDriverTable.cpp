@@ -1,0 +1,183 @@
+#include "datasource/FileDriverTable.h"
+
+#include "core/AdoTypes.h"
+#include "core/AppState.h"
+#include "datasource/RecordSetError.h"
+
+#include <QFileInfo>
+
+namespace dorvane {
+
+namespace {
+
+const QString ExtField = QStringLiteral("Ext");
+const QString StrField = QStringLiteral("Str");
+const QString FileField = QStringLiteral("File");
+
+const QString TextDriver
+    = QStringLiteral("Driver={Microsoft Text Driver (*.txt; *.csv)};Dbq=<path>;Extensions=asc,csv,tab,txt;");
+
+// The fixed-width Ext column pads "db" to "db "; comparisons and the dialog see the extension itself.
+QString withoutPadding(QString text)
+{
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
+bool isSeparator(QChar c)
+{
+#ifdef Q_OS_WIN
+    return c == QLatin1Char('/') || c == QLatin1Char('\\');
+#else
+    return c == QLatin1Char('/');
+#endif
+}
+
+QString extensionOf(const QString& fileName)
+{
+    const QString lower = fileName.toLower();
+    qsizetype start = lower.size();
+    while (start > 0 && !isSeparator(lower[start - 1]))
+        --start;
+    const qsizetype dot = lower.lastIndexOf(QLatin1Char('.'));
+    return dot >= start ? lower.mid(dot + 1) : QString();
+}
+
+void requireColumns(MemoryRecordSet& table, const QString& path)
+{
+    for (const QString& name : {ExtField, StrField, FileField}) {
+        if (table.fieldIndex(name) < 0)
+            throw recordSetError(
+                QStringLiteral("The file \"%1\" is no file-driver table: it has no field \"%2\".").arg(path, name));
+    }
+}
+
+} // namespace
+
+const QList<FileDriverRow>& defaultFileDriverRows()
+{
+    static const QList<FileDriverRow> rows {
+        {QStringLiteral("mdb"),
+         QStringLiteral("Driver={Microsoft Access Driver (*.mdb)};Dbq=<path>;DefaultDir=;PWD=;;"), true},
+        {QStringLiteral("xls"),
+         QStringLiteral("Driver={Microsoft Excel Driver (*.xls)};Dbq=<path>;ReadOnly=False;PWD=;;"), true},
+        {QStringLiteral("dsn"), QStringLiteral("FILEDSN=<path>;Uid=;Pwd=;"), true},
+        {QStringLiteral("udl"), QStringLiteral("FILEDSN=<path>;Uid=;Pwd=;"), true},
+        {QStringLiteral("dbf"), QStringLiteral("Driver={Microsoft dBASE Driver (*.dbf)};DriverID=277;Dbq=<path>;"),
+         false},
+        {QStringLiteral("db"),
+         QStringLiteral("Driver={Microsoft Paradox Driver (*.db)};DriverID=538;Fil=Paradox 5.X;DefaultDir=<path>;"
+                        "Dbq=<path>;CollatingSequence=ASCII;"),
+         false},
+        {QStringLiteral("txt"), TextDriver, false},
+        {QStringLiteral("csv"), TextDriver, false},
+        {QStringLiteral("tab"), TextDriver, false},
+        {QStringLiteral("asc"), TextDriver, false},
+    };
+    return rows;
+}
+
+QString fileDriverTablePath()
+{
+    return appState().programPath(QStringLiteral("\\sys\\fdrv.dat"));
+}
+
+MemoryRecordSet BuildFileDriverTable(const QString& path)
+{
+    MemoryRecordSet table;
+    table.AppendField(ExtField, ado::adChar, 3, ado::adFldKeyColumn);
+    table.AppendField(StrField, ado::adLongVarWChar, 256, ado::adFldUnspecified);
+    table.AppendField(FileField, ado::adBoolean, 0, ado::adFldUnspecified);
+    table.Open();
+    for (const FileDriverRow& row : defaultFileDriverRows()) {
+        table.AddNew();
+        table.Fields(ExtField).setValue(row.Ext);
+        table.Fields(StrField).setValue(row.Str);
+        table.Fields(FileField).setValue(row.File);
+        table.Update();
+    }
+    // Committed rows: the file then reads as the state after a write-back, not as pending inserts.
+    table.UpdateBatch();
+    table.Save(path);
+    table.MoveFirst();
+    return table;
+}
+
+MemoryRecordSet openFileDriverTable(MemoryRecordSet::LockType lockType)
+{
+    const QString path = fileDriverTablePath();
+    if (!QFileInfo::exists(path))
+        return BuildFileDriverTable(path);
+    MemoryRecordSet table;
+    table.Open(path, lockType);
+    requireColumns(table, path);
+    return table;
+}
+
+FileDriverRow currentFileDriverRow(MemoryRecordSet& table)
+{
+    return {withoutPadding(table.Fields(ExtField).Value().toString()), table.Fields(StrField).Value().toString(),
+            table.Fields(FileField).Value().toBool()};
+}
+
+QString fileDriverPatterns(MemoryRecordSet& table)
+{
+    QString patterns;
+    const int count = table.RecordCount();
+    if (count == 0)
+        return patterns;
+    table.MoveFirst();
+    for (int i = 0; i < count && !table.isEOF(); ++i) {
+        patterns += QStringLiteral("*.") + currentFileDriverRow(table).Ext + QLatin1Char(';');
+        table.MoveNext();
+    }
+    return patterns;
+}
+
+std::optional<FileDriverRow> findFileDriver(MemoryRecordSet& table, const QString& fileName)
+{
+    const QString extension = extensionOf(fileName);
+    if (extension.isEmpty())
+        return std::nullopt;
+    for (table.MoveFirst(); !table.isEOF(); table.MoveNext()) {
+        FileDriverRow row = currentFileDriverRow(table);
+        if (row.Ext.toLower() == extension)
+            return row;
+    }
+    return std::nullopt;
+}
+
+QString parentFolderName(const QString& path)
+{
+    qsizetype end = path.size();
+    while (end > 0 && !isSeparator(path[end - 1]))
+        --end;
+    if (end == 0)
+        return {};
+    qsizetype folderEnd = end - 1;
+    while (folderEnd > 0 && isSeparator(path[folderEnd - 1]))
+        --folderEnd;
+    if (folderEnd == 0)
+        return path.left(1); // the root keeps its separator
+#ifdef Q_OS_WIN
+    if (folderEnd == 2 && path[1] == QLatin1Char(':'))
+        return path.left(3); // "C:\"
+#endif
+    return path.left(folderEnd);
+}
+
+QString fileDriverConnectionString(const FileDriverRow& row, const QString& fileName)
+{
+    QString text = row.Str;
+    return text.replace(QStringLiteral("<path>"), row.File ? fileName : parentFolderName(fileName), Qt::CaseSensitive);
+}
+
+void saveFileDriverTable(MemoryRecordSet& table)
+{
+    table.UpdateBatch();
+    table.Save(fileDriverTablePath());
+    table.Close();
+}
+
+} // namespace dorvane
