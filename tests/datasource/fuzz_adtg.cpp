@@ -1,6 +1,7 @@
-// libFuzzer entry for the ADTG reader and writer (clang only; configure with -DDORVANE_FUZZ=ON and
-// run build/tests/fuzz_adtg tests/data/adtg). The same property as the seeded test: read or fail with
-// the data error; what reads writes, and a second round changes no byte.
+// libFuzzer entry for the ADTG reader and writer (clang only; configure with -DDORVANE_FUZZ=ON and run
+// build/tests/fuzz_adtg CORPUS tests/data/adtg, CORPUS a writable folder that receives new inputs). The
+// same property as the seeded test: read or fail with the data error; what reads writes, and a second
+// round changes no byte.
 #include "core/DataError.h"
 #include "datasource/AdtgReader.h"
 #include "datasource/AdtgWriter.h"
