@@ -11,7 +11,6 @@ namespace dorvane {
 namespace {
 
 const QString WordBoundary = QStringLiteral("\\b");
-constexpr int AutoSaveIntervalMs = 50;
 
 // True when text, read as a pattern, can only match itself: ASCII without any pattern syntax. A case-
 // ignoring match of such a pattern is then also found by the case-ignoring literal search (the only
@@ -166,10 +165,9 @@ bool FieldMatcher::ShowHit(const FieldSnapshot& field, bool replaceWithoutHalt)
         m_surface.setReplacedView(original);
     }
 
-    if (replaceWithoutHalt) {
-        m_surface.setTimer1Interval(AutoSaveIntervalMs);
+    // The run sets Timer1's interval when it is entered; the hit display only starts it.
+    if (replaceWithoutHalt)
         m_surface.setTimer1Enabled(true);
-    }
     return true;
 }
 

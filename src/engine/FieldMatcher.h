@@ -49,8 +49,8 @@ public:
     bool isHit(const QVariant& value, int adoType);
 
     // Shows a hit: unlocks the panel, fills both views, sets maximum length, panels 4 and 5 and the
-    // digits-only filter (set for Integer fields, cleared for every other type), and arms the 50 ms
-    // Timer1 when replacing without halt. Always true.
+    // digits-only filter (set for Integer fields, cleared for every other type), and starts Timer1
+    // when replacing without halt. Always true.
     bool ShowHit(const FieldSnapshot& field, bool replaceWithoutHalt);
 
     // The ID_Replace preview: the original view with every occurrence of the search text (taken

@@ -492,7 +492,6 @@ void TestFieldMatcher::timerArmedOnlyWhenReplacingWithoutHalt()
 {
     m_surface->setSearchValue(QStringLiteral("a"));
     m_surface->setReplaceValue(QStringLiteral("b"));
-    m_surface->setTimer1Interval(1000);
     FieldMatcher matcher(*m_surface);
     matcher.prepare();
     const FieldSnapshot field {QStringLiteral("F"), ado::adVarWChar, 10, QStringLiteral("a")};
@@ -501,7 +500,6 @@ void TestFieldMatcher::timerArmedOnlyWhenReplacingWithoutHalt()
     QVERIFY(!m_surface->isTimer1Enabled());
     matcher.ShowHit(field, true);
     QVERIFY(m_surface->isTimer1Enabled());
-    QCOMPARE(m_surface->timer1Interval(), 50);
     m_surface->setTimer1Enabled(false);
 }
 
