@@ -1,0 +1,59 @@
+// One statement handle on an open connection, with the calls the data-access layer makes. Every failing
+// call throws the DataError of its diagnostics (see OdbcDiagnostics). Text goes in as UTF-8 through the
+// narrow API (see OdbcText) and column data comes out as UTF-16 (SQL_C_WCHAR).
+#pragma once
+
+#include "datasource/OdbcHandle.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <optional>
+#include <vector>
+
+#include <sqlext.h>
+
+namespace dorvane {
+
+class OdbcStatement
+{
+public:
+    // REQUIRES: connection is connected and outlives the statement.
+    explicit OdbcStatement(SQLHDBC connection);
+
+    SQLHSTMT handle() const { return m_handle.get(); }
+    const OdbcHandle& odbcHandle() const { return m_handle; }
+
+    void prepare(const QString& sql);
+    void execute(); // the prepared text
+    void executeDirect(const QString& sql);
+    // Moves to the next row; false at the end of the result.
+    bool fetch();
+    // Rows changed by the last UPDATE, INSERT or DELETE; -1 when the driver cannot tell.
+    qint64 rowCount();
+    // Ends the current result so that the statement can run again; harmless without one.
+    void closeCursor();
+    qint16 resultColumnCount();
+
+    // Column values of the current row; nullopt is NULL. A column is read once and in column order.
+    // Text and binary values are read in pieces through buffer, so no length is ever cut; the buffer grows
+    // to fit long values so that the next rows take one call.
+    std::optional<QString> text(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer);
+    std::optional<QByteArray> binary(SQLUSMALLINT column, std::vector<char>& buffer);
+    std::optional<qint64> int64(SQLUSMALLINT column);
+    std::optional<quint64> uint64(SQLUSMALLINT column);
+    std::optional<double> real(SQLUSMALLINT column);
+    std::optional<float> single(SQLUSMALLINT column);
+    std::optional<bool> bit(SQLUSMALLINT column);
+
+    // Convenience for statements that yield one number (SELECT COUNT(*)): the first column of the
+    // first row, or nullopt when there is no row or it is NULL.
+    std::optional<qint64> scalarInt64();
+
+private:
+    void check(SQLRETURN rc, const char* call) const;
+
+    OdbcHandle m_handle;
+};
+
+} // namespace dorvane
