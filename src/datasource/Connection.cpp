@@ -1,0 +1,275 @@
+#include "datasource/Connection.h"
+
+#include "core/DataError.h"
+#include "datasource/ConnectionStringEntries.h"
+#include "datasource/OdbcDiagnostics.h"
+#include "datasource/OdbcEnvironment.h"
+#include "datasource/OdbcStatement.h"
+#include "datasource/OdbcText.h"
+#include "datasource/QueryRecordSet.h"
+
+#include <algorithm>
+
+#include <sqlext.h>
+
+namespace dorvane {
+
+namespace {
+
+const char* const PropertyNames[] = {
+    "Driver Name",
+    "Driver Version",
+    "Driver ODBC Version",
+    "DBMS Name",
+    "DBMS Version",
+    "Server Name",
+    "User Name",
+    "Current Catalog",
+    "Read-Only Data Source",
+    "Data Source Name",
+    "Identifier Quote Character",
+    "Extended Properties",
+};
+static_assert(std::size(PropertyNames) > Connection::DataSourceNameProperty);
+
+const char* const SourceKeys[] = {"DRIVER", "DSN", "FILEDSN"};
+
+bool isSourceKey(const QString& key)
+{
+    return std::any_of(std::begin(SourceKeys), std::end(SourceKeys), [&](const char* source) {
+        return key.compare(QLatin1String(source), Qt::CaseInsensitive) == 0;
+    });
+}
+
+// Connects without prompting and returns the driver's completed string ("" when it did not fit).
+QString driverConnect(SQLHDBC dbc, const QString& connectionString)
+{
+    QByteArray input = odbctext::encode(connectionString);
+    QByteArray output(8192, '\0');
+    SQLSMALLINT outputLength = 0;
+    const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, odbctext::sqlChars(input), SQL_NTS, odbctext::sqlChars(output),
+                                          SQLSMALLINT(output.size()), &outputLength, SQL_DRIVER_NOPROMPT);
+    checkOdbc(rc, SQL_HANDLE_DBC, dbc, "SQLDriverConnect");
+    if (outputLength <= 0 || outputLength >= output.size())
+        return QString();
+    return odbctext::decode(odbctext::sqlChars(output), outputLength);
+}
+
+QString infoTextOf(SQLHDBC dbc, SQLUSMALLINT infoType)
+{
+    QByteArray buffer(1024, '\0');
+    SQLSMALLINT length = 0;
+    SQLRETURN rc = SQLGetInfo(dbc, infoType, buffer.data(), SQLSMALLINT(buffer.size()), &length);
+    if (rc == SQL_SUCCESS_WITH_INFO && length >= buffer.size()) {
+        buffer.resize(length + 1);
+        rc = SQLGetInfo(dbc, infoType, buffer.data(), SQLSMALLINT(buffer.size()), &length);
+    }
+    if (!odbcSucceeded(rc) || length <= 0)
+        return QString();
+    return odbctext::decode(odbctext::sqlChars(buffer), qMin<qsizetype>(length, buffer.size() - 1));
+}
+
+bool isSqliteDriver(const QString& driverName)
+{
+    return driverName.contains(QLatin1String("sqlite3odbc"), Qt::CaseInsensitive);
+}
+
+QString withStepApi(const QString& connectionString)
+{
+    QString result = connectionString.trimmed();
+    if (!result.isEmpty() && !result.endsWith(QLatin1Char(';')))
+        result += QLatin1Char(';');
+    return result + QStringLiteral("StepAPI=1");
+}
+
+} // namespace
+
+Connection::~Connection()
+{
+    Close();
+}
+
+QString Connection::completeConnectionString(const QString& input, const QString& driverOutput)
+{
+    if (driverOutput.trimmed().isEmpty())
+        return input;
+    ConnectionStringEntries completed = ConnectionStringEntries::parse(driverOutput);
+    for (const ConnectionStringEntries::Entry& entry : completed.entries()) {
+        if (isSourceKey(entry.key) && !entry.value.trimmed().isEmpty())
+            return driverOutput;
+    }
+    for (const char* key : SourceKeys)
+        completed.removeAll(QLatin1String(key));
+    const ConnectionStringEntries given = ConnectionStringEntries::parse(input);
+    for (const ConnectionStringEntries::Entry& entry : given.entries()) {
+        if (isSourceKey(entry.key) && !entry.value.trimmed().isEmpty()) {
+            completed.prepend(entry);
+            break;
+        }
+    }
+    return completed.toString();
+}
+
+void Connection::Open()
+{
+    Close();
+    QString opened = m_connectionString;
+    OdbcHandle dbc = OdbcHandle::allocate(SQL_HANDLE_DBC, OdbcEnvironment::handle());
+    QString driverOutput = driverConnect(dbc.get(), opened);
+    if (isSqliteDriver(infoTextOf(dbc.get(), SQL_DRIVER_NAME))) {
+        const QString stepApi = ConnectionStringEntries::parse(driverOutput.isEmpty() ? opened : driverOutput)
+                                    .value(QStringLiteral("StepAPI"));
+        if (stepApi.trimmed().isEmpty()) {
+            SQLDisconnect(dbc.get());
+            opened = withStepApi(opened);
+            driverOutput = driverConnect(dbc.get(), opened);
+        }
+    }
+    m_handle = std::move(dbc);
+    const QString completed = completeConnectionString(opened, driverOutput);
+    readSourceFacts(completed);
+    m_connectionString = completed;
+}
+
+void Connection::Close()
+{
+    // Record sets go first: the driver manager frees their statements with the connection, and a record
+    // set must not free a handle that no longer exists.
+    const std::vector<QueryRecordSet*> recordSets = m_recordSets;
+    for (QueryRecordSet* recordSet : recordSets)
+        recordSet->Close();
+    m_recordSets.clear();
+    if (m_handle) {
+        if (!odbcSucceeded(SQLDisconnect(m_handle.get()))) {
+            // An open transaction blocks the disconnect; nothing of ours is pending, so roll it back.
+            SQLEndTran(SQL_HANDLE_DBC, m_handle.get(), SQL_ROLLBACK);
+            SQLDisconnect(m_handle.get());
+        }
+        m_handle.reset();
+    }
+    m_properties.clear();
+}
+
+QString Connection::infoText(SQLUSMALLINT infoType) const
+{
+    return m_handle ? infoTextOf(m_handle.get(), infoType) : QString();
+}
+
+void Connection::readSourceFacts(const QString& completed)
+{
+    m_dbmsName = infoText(SQL_DBMS_NAME);
+    const QString driverName = infoText(SQL_DRIVER_NAME);
+    const QString quoteCharacter = infoText(SQL_IDENTIFIER_QUOTE_CHAR);
+    m_quoting = IdentifierQuoting::forDataSource(m_dbmsName, driverName, quoteCharacter);
+
+    SQLUSMALLINT transactions = SQL_TC_NONE;
+    if (!odbcSucceeded(SQLGetInfo(m_handle.get(), SQL_TXN_CAPABLE, &transactions, sizeof transactions, nullptr)))
+        transactions = SQL_TC_NONE;
+    if (isSqliteDriver(driverName) || m_dbmsName.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0)
+        m_rowUpdateGuard = RowUpdateGuard::Savepoint;
+    else if (transactions != SQL_TC_NONE)
+        m_rowUpdateGuard = RowUpdateGuard::Transaction;
+    else
+        m_rowUpdateGuard = RowUpdateGuard::CountFirst;
+
+    const ConnectionStringEntries entries = ConnectionStringEntries::parse(completed);
+    QString sourceName = entries.value(QStringLiteral("DSN"));
+    if (sourceName.isEmpty())
+        sourceName = infoText(SQL_DATA_SOURCE_NAME);
+    for (const char* key : {"DBQ", "Database", "DefaultDir"}) {
+        if (sourceName.isEmpty())
+            sourceName = entries.value(QLatin1String(key));
+    }
+    if (sourceName.isEmpty())
+        sourceName = infoText(SQL_DATABASE_NAME);
+
+    const QString values[] = {
+        driverName,
+        infoText(SQL_DRIVER_VER),
+        infoText(SQL_DRIVER_ODBC_VER),
+        m_dbmsName,
+        infoText(SQL_DBMS_VER),
+        infoText(SQL_SERVER_NAME),
+        infoText(SQL_USER_NAME),
+        infoText(SQL_DATABASE_NAME),
+        infoText(SQL_DATA_SOURCE_READ_ONLY),
+        sourceName,
+        quoteCharacter,
+        completed,
+    };
+    static_assert(std::size(values) == std::size(PropertyNames));
+    m_properties.clear();
+    for (size_t i = 0; i < std::size(PropertyNames); ++i)
+        m_properties.append({QLatin1String(PropertyNames[i]), values[i]});
+}
+
+QList<ConnectionProperty> Connection::Properties() const
+{
+    if (!m_properties.isEmpty())
+        return m_properties;
+    QList<ConnectionProperty> empty;
+    for (const char* name : PropertyNames)
+        empty.append({QLatin1String(name), QString()});
+    return empty;
+}
+
+SQLHDBC Connection::handle() const
+{
+    if (!m_handle)
+        throw DataError(QStringLiteral("Dorvane.Connection"), QStringLiteral("The connection is closed."));
+    return m_handle.get();
+}
+
+SchemaRecordSet Connection::OpenSchema(int schema)
+{
+    if (schema != ado::adSchemaTables) {
+        throw DataError(QStringLiteral("Dorvane.Connection"),
+                        QStringLiteral("The schema %1 is not supported; only the tables schema (20) is.").arg(schema));
+    }
+    OdbcStatement statement(handle());
+    checkOdbc(SQLTables(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), statement.odbcHandle(),
+              "SQLTables");
+    const bool sqlite = m_rowUpdateGuard == RowUpdateGuard::Savepoint;
+    std::vector<SQLWCHAR> buffer(512);
+    QList<QVariantList> rows;
+    while (statement.fetch()) {
+        QVariantList row;
+        for (SQLUSMALLINT column = 1; column <= 5; ++column) {
+            const std::optional<QString> text = statement.text(column, buffer);
+            row.append(text ? QVariant(*text) : QVariant());
+        }
+        if (sqlite && row.at(3).toString() == QLatin1String("TABLE")
+            && row.at(2).toString().startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
+            row[3] = QStringLiteral("SYSTEM TABLE");
+        rows.append(row);
+    }
+    return SchemaRecordSet({QStringLiteral("TABLE_CATALOG"), QStringLiteral("TABLE_SCHEMA"),
+                            QStringLiteral("TABLE_NAME"), QStringLiteral("TABLE_TYPE"), QStringLiteral("DESCRIPTION")},
+                           std::move(rows));
+}
+
+qint64 Connection::Execute(const QString& sql)
+{
+    OdbcStatement statement(handle());
+    statement.executeDirect(sql);
+    // A driver that steps lazily (SQLite with StepAPI) runs a statement with a result, such as a PRAGMA,
+    // only when its first row is fetched.
+    if (statement.resultColumnCount() > 0) {
+        statement.fetch();
+        return -1;
+    }
+    return statement.rowCount();
+}
+
+void Connection::attach(QueryRecordSet* recordSet)
+{
+    if (std::find(m_recordSets.begin(), m_recordSets.end(), recordSet) == m_recordSets.end())
+        m_recordSets.push_back(recordSet);
+}
+
+void Connection::detach(QueryRecordSet* recordSet)
+{
+    m_recordSets.erase(std::remove(m_recordSets.begin(), m_recordSets.end(), recordSet), m_recordSets.end());
+}
+
+} // namespace dorvane

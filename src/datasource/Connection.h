@@ -1,0 +1,117 @@
+// The connection to one data source over ODBC, in the role of ADO's Connection: the data-source state
+// holds one at a time, the run and the structure viewer open their record sets on it. UI thread only.
+//
+// Open calls SQLDriverConnect. The "Prompt" property is kept for the callers' sake, but this platform
+// has no parent window for a driver's dialog, so every open runs without prompting
+// (SQL_DRIVER_NOPROMPT): a string that lacks a required value fails with the driver's own message.
+//
+// SQLite: the SQLite3 ODBC driver reads a whole result into memory at SQLExecute unless its StepAPI
+// option is on; Open therefore adds "StepAPI=1" when the string (or the DSN behind it) leaves the option
+// unset, so that a record set walks a table with flat memory. An explicit "StepAPI=0" is respected.
+// The completed connection string then carries the option.
+#pragma once
+
+#include "datasource/ConnectionConstants.h"
+#include "datasource/ConnectionProperty.h"
+#include "datasource/IdentifierQuoting.h"
+#include "datasource/OdbcHandle.h"
+#include "datasource/SchemaRecordSet.h"
+
+#include <QList>
+#include <QString>
+
+#include <vector>
+
+namespace dorvane {
+
+class QueryRecordSet;
+
+class Connection
+{
+public:
+    // Position of the data source name in Properties: the DSN, else the database or file name.
+    static constexpr int DataSourceNameProperty = 9;
+
+    Connection() = default;
+    ~Connection();
+    Connection(const Connection&) = delete;
+    Connection& operator=(const Connection&) = delete;
+
+    // Before Open: the string to open. After a successful Open: the driver's completed string, with the
+    // input's DRIVER=/DSN=/FILEDSN= entry put back when the driver's string drops it, so that the
+    // completed string reopens the same source.
+    const QString& ConnectionString() const { return m_connectionString; }
+    void setConnectionString(const QString& connectionString) { m_connectionString = connectionString; }
+
+    // ado::ConnectPrompt; see the header comment for what it changes on this platform (nothing).
+    int Prompt() const { return m_prompt; }
+    void setPrompt(int prompt) { m_prompt = prompt; }
+
+    // Opens ConnectionString; an open connection is closed first. Throws DataError with the driver
+    // manager's or driver's source and description; the connection then stays closed and
+    // ConnectionString keeps the input.
+    void Open();
+    // ado::adStateOpen (1) or ado::adStateClosed (0).
+    int State() const { return m_handle ? ado::adStateOpen : ado::adStateClosed; }
+    // Closes the record sets still open on this connection, then disconnects. Harmless when closed.
+    void Close();
+
+    // Facts about the open source by position: 0 Driver Name, 1 Driver Version, 2 Driver ODBC Version,
+    // 3 DBMS Name, 4 DBMS Version, 5 Server Name, 6 User Name, 7 Current Catalog, 8 Read-Only Data Source,
+    // 9 Data Source Name, 10 Identifier Quote Character, 11 Extended Properties (the completed string).
+    // A closed connection answers the same names with empty values.
+    QList<ConnectionProperty> Properties() const;
+
+    // Only ado::adSchemaTables is known; see SchemaRecordSet for its columns. Throws DataError when the
+    // connection is closed, the schema is unknown or the driver fails.
+    SchemaRecordSet OpenSchema(int schema = ado::adSchemaTables);
+
+    // "Select * FROM [" + name + "] " in the quoting of this source (see IdentifierQuoting).
+    QString tableQuery(const QString& tableName) const { return m_quoting.tableQuery(tableName); }
+    QString quoteIdentifier(const QString& name) const { return m_quoting.quote(name); }
+    const IdentifierQuoting& quoting() const { return m_quoting; }
+
+    // Runs one statement; returns the rows it changed, or -1 when the driver cannot tell or the statement
+    // has a result (whose first row is fetched so that the statement surely runs, and then dropped).
+    qint64 Execute(const QString& sql);
+
+    // The driver's DBMS name (SQL_DBMS_NAME), e.g. "SQLite".
+    const QString& dbmsName() const { return m_dbmsName; }
+
+    // How a record set makes sure that its UPDATE changes exactly one row or nothing.
+    enum class RowUpdateGuard
+    {
+        Savepoint, // SQLite: SAVEPOINT/ROLLBACK TO, which keep the reading cursor alive; switching to
+                   // manual commit would end the driver's open statement
+        Transaction, // manual-commit mode around the statement
+        CountFirst, // no transactions at all: count the matching rows first, update only when it is one
+    };
+    RowUpdateGuard rowUpdateGuard() const { return m_rowUpdateGuard; }
+
+    // For record sets: the connection handle; throws DataError when the connection is closed.
+    SQLHDBC handle() const;
+
+    // The connection string as opened and as the driver completed it: the driver's string, with the
+    // input's source entry put back in front when the driver's string has no non-empty
+    // DRIVER=/DSN=/FILEDSN= entry (empty ones are dropped). An empty driver string gives the input.
+    static QString completeConnectionString(const QString& input, const QString& driverOutput);
+
+private:
+    friend class QueryRecordSet;
+    void attach(QueryRecordSet* recordSet);
+    void detach(QueryRecordSet* recordSet);
+
+    QString infoText(SQLUSMALLINT infoType) const;
+    void readSourceFacts(const QString& completed);
+
+    QString m_connectionString;
+    int m_prompt = ado::adPromptNever;
+    OdbcHandle m_handle;
+    QString m_dbmsName;
+    IdentifierQuoting m_quoting;
+    RowUpdateGuard m_rowUpdateGuard = RowUpdateGuard::Transaction;
+    QList<ConnectionProperty> m_properties;
+    std::vector<QueryRecordSet*> m_recordSets;
+};
+
+} // namespace dorvane

@@ -1,0 +1,406 @@
+#include "datasource/QueryRecordSet.h"
+
+#include "core/AdoTypes.h"
+#include "core/DataError.h"
+#include "datasource/Connection.h"
+#include "datasource/ConnectionConstants.h"
+#include "datasource/DriverText.h"
+#include "datasource/OdbcDiagnostics.h"
+#include "datasource/OdbcStatement.h"
+#include "datasource/OdbcText.h"
+#include "datasource/RowUpdate.h"
+
+#include <limits>
+
+#include <sqlext.h>
+
+namespace dorvane {
+
+namespace {
+
+using odbctypes::ValueKind;
+
+DataError recordSetError(const QString& description)
+{
+    return DataError(QStringLiteral("Dorvane.Recordset"), description);
+}
+
+int clampToInt(quint64 value)
+{
+    return value > quint64(std::numeric_limits<int>::max()) ? std::numeric_limits<int>::max() : int(value);
+}
+
+int definedSizeFor(ValueKind kind, SQLULEN columnSize, SQLLEN displaySize)
+{
+    if (kind == ValueKind::Text || kind == ValueKind::Binary)
+        return columnSize == 0 ? std::numeric_limits<int>::max() : clampToInt(columnSize);
+    if (displaySize > 0)
+        return clampToInt(quint64(displaySize));
+    return clampToInt(columnSize);
+}
+
+// The SQL text without a closing ';', so that it can stand inside a subquery.
+QString withoutTerminator(QString sql)
+{
+    sql = sql.trimmed();
+    while (sql.endsWith(QLatin1Char(';')))
+        sql = sql.chopped(1).trimmed();
+    return sql;
+}
+
+} // namespace
+
+QueryRecordSet::QueryRecordSet() = default;
+
+QueryRecordSet::~QueryRecordSet()
+{
+    Close();
+}
+
+void QueryRecordSet::OpenTable(Connection& connection, const QString& tableName)
+{
+    open(connection, connection.tableQuery(tableName), tableName, true);
+}
+
+void QueryRecordSet::Open(Connection& connection, const QString& sqlText)
+{
+    open(connection, sqlText, QString(), true);
+}
+
+void QueryRecordSet::OpenStructure(Connection& connection, const QString& tableName)
+{
+    open(connection, connection.tableQuery(tableName), tableName, false);
+}
+
+void QueryRecordSet::open(Connection& connection, const QString& source, const QString& tableName, bool runQuery)
+{
+    Close();
+    try {
+        m_statement = std::make_unique<OdbcStatement>(connection.handle());
+        m_connection = &connection;
+        connection.attach(this);
+        m_source = source;
+        m_tableName = tableName;
+        m_statement->prepare(source);
+        if (m_statement->resultColumnCount() == 0) {
+            // Some drivers describe a result only once it has run.
+            execute();
+            runQuery = false;
+        }
+        describeColumns();
+        if (runQuery) {
+            if (!m_executed)
+                execute();
+            m_position = 0;
+            fetchRow();
+        } else {
+            showNoRow();
+        }
+    } catch (...) {
+        Close();
+        throw;
+    }
+}
+
+void QueryRecordSet::describeColumns()
+{
+    const qint16 count = m_statement->resultColumnCount();
+    if (count <= 0)
+        throw recordSetError(QStringLiteral("The SQL text returns no records: %1").arg(m_source));
+    m_fields.assign(size_t(count), QueryField());
+    for (SQLUSMALLINT column = 1; column <= SQLUSMALLINT(count); ++column) {
+        QByteArray name(256, '\0');
+        SQLSMALLINT nameLength = 0;
+        SQLSMALLINT sqlType = 0;
+        SQLULEN columnSize = 0;
+        SQLSMALLINT digits = 0;
+        SQLSMALLINT nullable = 0;
+        SQLRETURN rc = SQLDescribeCol(m_statement->handle(), column, odbctext::sqlChars(name), SQLSMALLINT(name.size()),
+                                      &nameLength, &sqlType, &columnSize, &digits, &nullable);
+        if (rc == SQL_SUCCESS_WITH_INFO && nameLength >= name.size()) {
+            name.resize(nameLength + 1);
+            rc = SQLDescribeCol(m_statement->handle(), column, odbctext::sqlChars(name), SQLSMALLINT(name.size()),
+                                &nameLength, &sqlType, &columnSize, &digits, &nullable);
+        }
+        checkOdbc(rc, m_statement->odbcHandle(), "SQLDescribeCol");
+        SQLLEN isUnsigned = SQL_FALSE;
+        SQLColAttribute(m_statement->handle(), column, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
+        SQLLEN displaySize = 0;
+        SQLColAttribute(m_statement->handle(), column, SQL_DESC_DISPLAY_SIZE, nullptr, 0, nullptr, &displaySize);
+
+        const bool integerType
+            = sqlType == SQL_TINYINT || sqlType == SQL_SMALLINT || sqlType == SQL_INTEGER || sqlType == SQL_BIGINT;
+        QueryField& field = m_fields[column - 1];
+        field.m_name = odbctext::decode(odbctext::sqlChars(name), qMin<qsizetype>(nameLength, name.size() - 1));
+        field.m_sqlType = sqlType;
+        field.m_columnSize = columnSize;
+        field.m_decimalDigits = digits;
+        field.m_type = odbctypes::adoTypeForSqlType(sqlType, integerType && isUnsigned == SQL_TRUE);
+        field.m_kind = odbctypes::valueKindForAdoType(field.m_type);
+        field.m_definedSize = definedSizeFor(field.m_kind, columnSize, displaySize);
+    }
+}
+
+void QueryRecordSet::execute()
+{
+    if (m_executed) {
+        // Running the query again takes a fresh statement: the SQLite driver in StepAPI mode answers a
+        // re-executed statement whose cursor was closed halfway with no rows at all.
+        auto statement = std::make_unique<OdbcStatement>(m_connection->handle());
+        statement->prepare(m_source);
+        m_statement = std::move(statement);
+        m_executed = false;
+    }
+    m_statement->execute();
+    m_executed = true;
+}
+
+void QueryRecordSet::Close()
+{
+    if (m_connection) {
+        m_connection->detach(this);
+        m_connection = nullptr;
+    }
+    m_statement.reset();
+    m_fields.clear();
+    m_source.clear();
+    m_tableName.clear();
+    m_executed = false;
+    m_eof = true;
+    m_position = -1;
+    m_recordCount.reset();
+    m_rowIdentity.reset();
+}
+
+int QueryRecordSet::State() const
+{
+    return m_statement ? ado::adStateOpen : ado::adStateClosed;
+}
+
+void QueryRecordSet::requireOpen() const
+{
+    if (!m_statement)
+        throw recordSetError(QStringLiteral("The record set is closed."));
+}
+
+void QueryRecordSet::MoveFirst()
+{
+    requireOpen();
+    if (m_executed && m_position == 0 && !m_eof) {
+        CancelUpdate();
+        return;
+    }
+    try {
+        execute();
+        m_recordCount.reset();
+        m_position = 0;
+        fetchRow();
+    } catch (...) {
+        showNoRow();
+        throw;
+    }
+}
+
+void QueryRecordSet::MoveNext()
+{
+    requireOpen();
+    if (m_eof) {
+        throw recordSetError(
+            QStringLiteral("There is no current record: the record set is already at its end (%1).").arg(m_source));
+    }
+    ++m_position;
+    try {
+        fetchRow();
+    } catch (...) {
+        showNoRow();
+        throw;
+    }
+}
+
+int QueryRecordSet::RecordCount()
+{
+    requireOpen();
+    if (m_recordCount)
+        return *m_recordCount;
+    const QString countQuery = m_tableName.isEmpty()
+        ? QStringLiteral("SELECT COUNT(*) FROM (") + withoutTerminator(m_source) + QStringLiteral(") dorvane_count")
+        : QStringLiteral("SELECT COUNT(*) FROM ") + m_connection->quoteIdentifier(m_tableName);
+    try {
+        OdbcStatement count(m_connection->handle());
+        count.executeDirect(countQuery);
+        m_recordCount = clampToInt(quint64(std::max<qint64>(0, count.scalarInt64().value_or(0))));
+    } catch (const DataError&) {
+        if (!m_tableName.isEmpty())
+            throw;
+        m_recordCount = -1;
+    }
+    return *m_recordCount;
+}
+
+void QueryRecordSet::fetchRow()
+{
+    if (!m_statement->fetch()) {
+        showNoRow();
+        return;
+    }
+    m_eof = false;
+    const bool writable = !m_tableName.isEmpty();
+    for (size_t i = 0; i < m_fields.size(); ++i) {
+        QueryField& field = m_fields[i];
+        field.m_changed = false;
+        field.m_original = QVariant();
+        field.m_onRow = true;
+        field.m_writable = writable;
+        readField(field, SQLUSMALLINT(i + 1));
+    }
+}
+
+void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
+{
+    OdbcStatement& statement = *m_statement;
+    switch (field.m_kind) {
+    case ValueKind::Text: {
+        std::optional<QString> text = statement.text(column, m_textBuffer);
+        field.m_value = text ? QVariant(std::move(*text)) : QVariant();
+        return;
+    }
+    case ValueKind::Binary: {
+        std::optional<QByteArray> bytes = statement.binary(column, m_binaryBuffer);
+        field.m_value = bytes ? QVariant(std::move(*bytes)) : QVariant();
+        return;
+    }
+    case ValueKind::Integer: {
+        const std::optional<qint64> n = statement.int64(column);
+        if (!n)
+            field.m_value = QVariant();
+        else if (field.m_type == ado::adBigInt)
+            field.m_value = QVariant::fromValue(qlonglong(*n));
+        else
+            field.m_value = QVariant::fromValue(int(*n));
+        return;
+    }
+    case ValueKind::UnsignedInteger: {
+        const std::optional<quint64> n = statement.uint64(column);
+        if (!n)
+            field.m_value = QVariant();
+        else if (field.m_type == ado::adUnsignedBigInt)
+            field.m_value = QVariant::fromValue(qulonglong(*n));
+        else if (field.m_type == ado::adUnsignedInt)
+            field.m_value = QVariant::fromValue(uint(*n));
+        else
+            field.m_value = QVariant::fromValue(int(*n));
+        return;
+    }
+    case ValueKind::Single: {
+        const std::optional<float> d = statement.single(column);
+        field.m_value = d ? QVariant::fromValue(*d) : QVariant();
+        return;
+    }
+    case ValueKind::Double: {
+        const std::optional<double> d = statement.real(column);
+        field.m_value = d ? QVariant::fromValue(*d) : QVariant();
+        return;
+    }
+    case ValueKind::Boolean: {
+        const std::optional<bool> b = statement.bit(column);
+        field.m_value = b ? QVariant::fromValue(*b) : QVariant();
+        return;
+    }
+    case ValueKind::Date:
+    case ValueKind::Time:
+    case ValueKind::DateTime:
+    case ValueKind::Decimal:
+    case ValueKind::Guid: {
+        std::optional<QString> text = statement.text(column, m_textBuffer);
+        if (!text) {
+            field.m_storedText.clear();
+            field.m_value = QVariant();
+            return;
+        }
+        field.m_value = drivertext::parse(field.m_kind, *text);
+        field.m_storedText = std::move(*text);
+        return;
+    }
+    }
+}
+
+void QueryRecordSet::showNoRow()
+{
+    m_eof = true;
+    for (QueryField& field : m_fields) {
+        field.m_value = QVariant();
+        field.m_original = QVariant();
+        field.m_storedText.clear();
+        field.m_changed = false;
+        field.m_onRow = false;
+        field.m_writable = false;
+    }
+}
+
+const QueryField& QueryRecordSet::fieldAt(int index) const
+{
+    if (index < 0 || size_t(index) >= m_fields.size())
+        throw recordSetError(QStringLiteral("There is no field at position %1.").arg(index));
+    return m_fields[size_t(index)];
+}
+
+const QueryField& QueryRecordSet::fieldNamed(const QString& name) const
+{
+    for (const QueryField& field : m_fields) {
+        if (field.Name().compare(name, Qt::CaseInsensitive) == 0)
+            return field;
+    }
+    throw recordSetError(QStringLiteral("There is no field named \"%1\".").arg(name));
+}
+
+QueryField& QueryRecordSet::Fields(int index)
+{
+    return const_cast<QueryField&>(fieldAt(index));
+}
+
+const QueryField& QueryRecordSet::Fields(int index) const
+{
+    return fieldAt(index);
+}
+
+QueryField& QueryRecordSet::Fields(const QString& name)
+{
+    return const_cast<QueryField&>(fieldNamed(name));
+}
+
+const QueryField& QueryRecordSet::Fields(const QString& name) const
+{
+    return fieldNamed(name);
+}
+
+void QueryRecordSet::Update()
+{
+    requireOpen();
+    if (m_eof)
+        throw recordSetError(QStringLiteral("The record cannot be saved: the record set has no current record."));
+    if (m_tableName.isEmpty())
+        throw recordSetError(QStringLiteral("The record set is read-only: it was opened on an SQL text."));
+    if (std::none_of(m_fields.begin(), m_fields.end(), [](const QueryField& field) { return field.isChanged(); }))
+        return;
+    try {
+        if (!m_rowIdentity)
+            m_rowIdentity = RowUpdate::findRowIdentity(*m_connection, m_tableName, m_fields);
+        RowUpdate::write(*m_connection, m_tableName, m_fields, *m_rowIdentity);
+    } catch (...) {
+        CancelUpdate();
+        throw;
+    }
+}
+
+void QueryRecordSet::CancelUpdate()
+{
+    for (QueryField& field : m_fields) {
+        if (field.m_changed) {
+            field.m_value = field.m_original;
+            field.m_original = QVariant();
+            field.m_changed = false;
+        }
+    }
+}
+
+} // namespace dorvane

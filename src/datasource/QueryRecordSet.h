@@ -1,0 +1,118 @@
+// A record set over one query on an open connection, in the role of ADO's Recordset opened on an SQL
+// text: forward-only reading, an exact RecordCount, fields by position and by name, and Update of the
+// current row. UI thread only.
+//
+// REQUIRES: the connection stays alive while the record set is open; Connection::Close (and its
+// destructor) closes every record set still open on it, after which they report "closed".
+//
+// Reading: an open record set stands on its first row (IsEOF when there is none). Moving onto a row
+// reads all of its fields at once, in column order, through buffers that are reused from row to row, so
+// a field's Value is a plain lookup. Nothing but the current row is held in memory (on SQLite together
+// with the StepAPI option that Connection sets), and moving never writes: changes that Update has not
+// saved are dropped by MoveNext, MoveFirst and Close.
+//
+// Updating a record set opened with OpenTable: see Update. Record sets opened on an SQL text with Open
+// are read-only.
+#pragma once
+
+#include "datasource/QueryField.h"
+
+#include <QString>
+
+#include <memory>
+#include <optional>
+#include <vector>
+
+#include <sqltypes.h>
+
+namespace dorvane {
+
+class Connection;
+class OdbcStatement;
+
+class QueryRecordSet
+{
+public:
+    QueryRecordSet();
+    ~QueryRecordSet();
+    QueryRecordSet(const QueryRecordSet&) = delete;
+    QueryRecordSet& operator=(const QueryRecordSet&) = delete;
+
+    // Opens the whole table with connection.tableQuery(tableName) ("Select * FROM [name] "). The record
+    // set can Update. An open record set is closed first. Throws DataError (the driver's message when the
+    // table cannot be opened); the record set then stays closed.
+    void OpenTable(Connection& connection, const QString& tableName);
+    // Opens any SQL text that returns rows. Read-only; RecordCount counts through a subquery and is -1
+    // when the source cannot count that way.
+    void Open(Connection& connection, const QString& sqlText);
+    // Learns the fields of a table without running its query: names, types and sizes are there and
+    // IsEOF is true. MoveFirst runs the query, after which the record set reads like OpenTable's.
+    void OpenStructure(Connection& connection, const QString& tableName);
+    void Close();
+
+    // ado::adStateOpen (1) or ado::adStateClosed (0).
+    int State() const;
+    // The SQL text the record set runs.
+    const QString& Source() const { return m_source; }
+    // The table of OpenTable and OpenStructure; empty for an SQL text.
+    const QString& tableName() const { return m_tableName; }
+
+    // EOF is a macro of the C library, hence the name. A closed record set is at its end.
+    bool IsEOF() const { return m_eof; }
+    // Goes back to the first row by running the query again (the cursor reads forward only); on the
+    // first row already, it stays. Throws DataError when closed.
+    void MoveFirst();
+    // Throws DataError when closed or already at the end: reading past the end is an error, not a crash.
+    void MoveNext();
+    // The exact number of rows, counted with SELECT COUNT(*) on the same table the first time it is asked
+    // (and again after MoveFirst reran the query). Throws DataError when closed or when counting fails.
+    int RecordCount();
+
+    int FieldCount() const { return int(m_fields.size()); }
+    // Throw DataError for a position or name that is not there; names compare without regard to case.
+    QueryField& Fields(int index);
+    const QueryField& Fields(int index) const;
+    QueryField& Fields(const QString& name);
+    const QueryField& Fields(const QString& name) const;
+
+    // Writes the fields changed with setValue into the current row with one parameterised UPDATE of those
+    // fields. Its WHERE names the row by its primary key (SQLPrimaryKeys), else by the driver's best row
+    // identifier (SQLSpecialColumns, when those columns are in the result), else by all original values,
+    // and always also by the original value of every changed field (NULL compared with IS NULL). The
+    // statement must change exactly one row: when none matches (the row was changed or deleted meanwhile)
+    // or several do (a table without key holding duplicate rows) it is undone and DataError explains why;
+    // no other row is ever written. See Connection::RowUpdateGuard for how it is undone.
+    // After success the fields hold the new values as their unchanged values. After a failure the
+    // changes are dropped and the fields show the row as it was read. Nothing changed: does nothing.
+    void Update();
+    // Drops the changes not yet written.
+    void CancelUpdate();
+
+private:
+    friend class Connection;
+
+    void open(Connection& connection, const QString& source, const QString& tableName, bool runQuery);
+    void describeColumns();
+    void execute();
+    void fetchRow();
+    void readField(QueryField& field, SQLUSMALLINT column);
+    void showNoRow();
+    void requireOpen() const;
+    const QueryField& fieldAt(int index) const;
+    const QueryField& fieldNamed(const QString& name) const;
+
+    Connection* m_connection = nullptr;
+    std::unique_ptr<OdbcStatement> m_statement;
+    QString m_source;
+    QString m_tableName;
+    std::vector<QueryField> m_fields;
+    bool m_executed = false;
+    bool m_eof = true;
+    qint64 m_position = -1;
+    std::optional<int> m_recordCount;
+    std::optional<std::vector<int>> m_rowIdentity; // columns that name a row; empty: all of them
+    std::vector<SQLWCHAR> m_textBuffer;
+    std::vector<char> m_binaryBuffer;
+};
+
+} // namespace dorvane
