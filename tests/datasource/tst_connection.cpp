@@ -1,0 +1,242 @@
+// Connections over the real unixODBC driver manager and SQLite3 ODBC driver: opening, the completed
+// string, properties, the tables schema, identifier quoting against real tables, and failures.
+#include "core/DataError.h"
+#include "datasource/Connection.h"
+#include "datasource/QueryRecordSet.h"
+
+#include "SqliteDatabase.h"
+
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+
+using namespace dorvane;
+using dorvane::test::SqliteDatabase;
+
+class TestConnection : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void opensAndReportsTheCompletedString();
+    void keepsAnExplicitStepApiChoice();
+    void closesAndReopens();
+    void reportsTheDataSourceNameAtIndexNine();
+    void failsWithTheDriverManagersText_data();
+    void failsWithTheDriverManagersText();
+    void listsTablesInTheDriversOrder();
+    void opensTablesWithAwkwardNames_data();
+    void opensTablesWithAwkwardNames();
+    void closingTheConnectionClosesItsRecordSets();
+
+private:
+    QTemporaryDir m_dir;
+};
+
+void TestConnection::opensAndReportsTheCompletedString()
+{
+    SqliteDatabase db(m_dir.path(), QStringLiteral("complete.db"));
+    db.exec(QStringLiteral("CREATE TABLE t (x TEXT)"));
+    db.exec(QStringLiteral("INSERT INTO t VALUES ('here')"));
+
+    Connection connection;
+    connection.setConnectionString(db.connectionString());
+    connection.setPrompt(ado::adPromptCompleteRequired);
+    QCOMPARE(connection.State(), int(ado::adStateClosed));
+    connection.Open();
+    QCOMPARE(connection.State(), int(ado::adStateOpen));
+
+    // The driver drops DRIVER= from its completed string; ours keeps it and adds the streaming option.
+    const QString completed = connection.ConnectionString();
+    QVERIFY2(completed.startsWith(QStringLiteral("DRIVER=SQLite3;")), qPrintable(completed));
+    QVERIFY2(completed.contains(QStringLiteral("StepAPI=1")), qPrintable(completed));
+    QVERIFY2(completed.contains(QStringLiteral("Database=") + db.filePath()), qPrintable(completed));
+
+    Connection again;
+    again.setConnectionString(completed);
+    again.Open();
+    QueryRecordSet recordSet;
+    recordSet.OpenTable(again, QStringLiteral("t"));
+    QCOMPARE(recordSet.Fields(0).Value(), QVariant(QStringLiteral("here")));
+}
+
+void TestConnection::keepsAnExplicitStepApiChoice()
+{
+    SqliteDatabase db(m_dir.path(), QStringLiteral("stepapi.db"));
+    db.exec(QStringLiteral("CREATE TABLE t (x TEXT)"));
+    Connection connection;
+    connection.setConnectionString(db.connectionString() + QStringLiteral(";StepAPI=0"));
+    connection.Open();
+    QVERIFY2(connection.ConnectionString().contains(QStringLiteral("StepAPI=0")),
+             qPrintable(connection.ConnectionString()));
+    QVERIFY(!connection.ConnectionString().contains(QStringLiteral("StepAPI=1")));
+}
+
+void TestConnection::closesAndReopens()
+{
+    SqliteDatabase db(m_dir.path(), QStringLiteral("close.db"));
+    db.exec(QStringLiteral("CREATE TABLE t (x TEXT)"));
+    Connection connection;
+    connection.setConnectionString(db.connectionString());
+    connection.Open();
+    connection.Close();
+    QCOMPARE(connection.State(), int(ado::adStateClosed));
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.OpenSchema());
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.Execute(QStringLiteral("SELECT 1")));
+    QCOMPARE(connection.Properties().size(), 12);
+    QVERIFY(connection.Properties().at(Connection::DataSourceNameProperty).Value.isEmpty());
+    connection.Close(); // twice is harmless
+    connection.Open(); // from the completed string
+    QCOMPARE(connection.State(), int(ado::adStateOpen));
+    connection.Open(); // an open connection is closed and opened again
+    QCOMPARE(connection.State(), int(ado::adStateOpen));
+}
+
+void TestConnection::reportsTheDataSourceNameAtIndexNine()
+{
+    SqliteDatabase db(m_dir.path(), QStringLiteral("named.db"));
+    db.exec(QStringLiteral("CREATE TABLE t (x TEXT)"));
+    Connection connection;
+    connection.setConnectionString(db.connectionString());
+    connection.Open();
+    const QList<ConnectionProperty> properties = connection.Properties();
+    QCOMPARE(properties.size(), 12);
+    QCOMPARE(properties.at(9).Name, QStringLiteral("Data Source Name"));
+    QCOMPARE(properties.at(9).Value, db.filePath());
+    QCOMPARE(properties.at(3).Value, QStringLiteral("SQLite"));
+    QCOMPARE(properties.at(11).Value, connection.ConnectionString());
+}
+
+void TestConnection::failsWithTheDriverManagersText_data()
+{
+    QTest::addColumn<QString>("connectionString");
+    QTest::addColumn<QString>("description");
+    QTest::newRow("driver not installed") << "DRIVER=NoSuchOdbcDriver;Database=/tmp/x.db"
+                                          << "Can't open lib 'NoSuchOdbcDriver' : file not found";
+    QTest::newRow("unknown DSN") << "DSN=NoSuchDataSource"
+                                 << "Data source name not found and no default driver specified";
+}
+
+void TestConnection::failsWithTheDriverManagersText()
+{
+    QFETCH(QString, connectionString);
+    QFETCH(QString, description);
+    Connection connection;
+    connection.setConnectionString(connectionString);
+    try {
+        connection.Open();
+        QFAIL("the open succeeded");
+    } catch (const DataError& error) {
+        QCOMPARE(error.source(), QStringLiteral("unixODBC Driver Manager"));
+        QCOMPARE(error.description(), description);
+    }
+    QCOMPARE(connection.State(), int(ado::adStateClosed));
+    QCOMPARE(connection.ConnectionString(), connectionString);
+}
+
+void TestConnection::listsTablesInTheDriversOrder()
+{
+    SqliteDatabase db(m_dir.path(), QStringLiteral("schema.db"));
+    db.exec(QStringLiteral("CREATE TABLE B (id INTEGER PRIMARY KEY AUTOINCREMENT, x TEXT)")); // makes sqlite_sequence
+    db.exec(QStringLiteral("INSERT INTO B (x) VALUES ('one')"));
+    db.exec(QStringLiteral("CREATE TABLE A (x TEXT)"));
+    db.exec(QStringLiteral("CREATE VIEW V AS SELECT x FROM A"));
+    db.exec(QStringLiteral("CREATE TABLE [Order Details] (x TEXT)"));
+
+    Connection connection;
+    connection.setConnectionString(db.connectionString());
+    connection.Open();
+    SchemaRecordSet schema = connection.OpenSchema(ado::adSchemaTables);
+    QCOMPARE(schema.Fields(2).Name(), QStringLiteral("TABLE_NAME"));
+    QStringList all;
+    QStringList tables;
+    for (schema.MoveFirst(); !schema.IsEOF(); schema.MoveNext()) {
+        const QString name = schema.Fields(2).Value().toString();
+        const QString type = schema.Fields(QStringLiteral("table_type")).Value().toString();
+        all.append(name + QLatin1Char(':') + type);
+        if (type == QLatin1String("TABLE"))
+            tables.append(name);
+    }
+    QCOMPARE(all,
+             QStringList({QStringLiteral("B:TABLE"), QStringLiteral("sqlite_sequence:SYSTEM TABLE"),
+                          QStringLiteral("A:TABLE"), QStringLiteral("V:VIEW"), QStringLiteral("Order Details:TABLE")}));
+    QCOMPARE(tables, QStringList({QStringLiteral("B"), QStringLiteral("A"), QStringLiteral("Order Details")}));
+    QCOMPARE(schema.RecordCount(), 5);
+    QVERIFY_THROWS_EXCEPTION(DataError, schema.MoveNext());
+    QVERIFY_THROWS_EXCEPTION(DataError, schema.Fields(2).Value());
+    QVERIFY_THROWS_EXCEPTION(DataError, connection.OpenSchema(4));
+}
+
+void TestConnection::opensTablesWithAwkwardNames_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("query");
+    QTest::newRow("blank") << "Order Details"
+                           << "Select * FROM [Order Details] ";
+    QTest::newRow("closing bracket and quote") << "a]b\"c"
+                                               << "Select * FROM \"a]b\"\"c\" ";
+    QTest::newRow("injection attempt") << "x] ; DROP TABLE keep; --"
+                                       << "Select * FROM \"x] ; DROP TABLE keep; --\" ";
+    QTest::newRow("unicode") << "漢字 ä 😀"
+                             << "Select * FROM [漢字 ä 😀] ";
+}
+
+void TestConnection::opensTablesWithAwkwardNames()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, query);
+    SqliteDatabase db(m_dir.path(), QStringLiteral("names.db"));
+    QString quoted = name;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS \"%1\"").arg(quoted));
+    db.exec(QStringLiteral("CREATE TABLE \"%1\" (x TEXT)").arg(quoted));
+    db.exec(QStringLiteral("INSERT INTO \"%1\" VALUES ('row')").arg(quoted));
+    db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS keep (x TEXT)"));
+
+    Connection connection;
+    connection.setConnectionString(db.connectionString());
+    connection.Open();
+    QCOMPARE(connection.tableQuery(name), query);
+    QueryRecordSet recordSet;
+    recordSet.OpenTable(connection, name);
+    QCOMPARE(recordSet.Source(), query);
+    QCOMPARE(recordSet.RecordCount(), 1);
+    QCOMPARE(recordSet.Fields(0).Value(), QVariant(QStringLiteral("row")));
+    recordSet.Fields(0).setValue(QStringLiteral("changed"));
+    recordSet.Update();
+    recordSet.Close();
+    QCOMPARE(db.scalar(QStringLiteral("SELECT x FROM \"%1\"").arg(quoted)), QVariant(QStringLiteral("changed")));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM keep")), QVariant(0));
+}
+
+void TestConnection::closingTheConnectionClosesItsRecordSets()
+{
+    SqliteDatabase db(m_dir.path(), QStringLiteral("owner.db"));
+    db.exec(QStringLiteral("CREATE TABLE t (x TEXT)"));
+    db.exec(QStringLiteral("INSERT INTO t VALUES ('a')"));
+    db.exec(QStringLiteral("INSERT INTO t VALUES ('b')"));
+
+    auto connection = std::make_unique<Connection>();
+    connection->setConnectionString(db.connectionString());
+    connection->Open();
+    QueryRecordSet first;
+    first.OpenTable(*connection, QStringLiteral("t"));
+    QueryRecordSet second;
+    second.OpenTable(*connection, QStringLiteral("t"));
+    connection->Close();
+    QCOMPARE(first.State(), int(ado::adStateClosed));
+    QVERIFY(first.IsEOF());
+    QVERIFY_THROWS_EXCEPTION(DataError, first.MoveNext());
+    QVERIFY_THROWS_EXCEPTION(DataError, first.RecordCount());
+
+    connection->Open();
+    second.OpenTable(*connection, QStringLiteral("t"));
+    connection.reset(); // destroying the connection first must not leave a dangling statement
+    QCOMPARE(second.State(), int(ado::adStateClosed));
+    QVERIFY_THROWS_EXCEPTION(DataError, second.MoveFirst());
+}
+
+QTEST_GUILESS_MAIN(TestConnection)
+
+#include "tst_connection.moc"
