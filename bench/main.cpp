@@ -1,0 +1,47 @@
+// dorvane-bench SUBCOMMAND [options]: speed measurements that compare the tool with a bare baseline in the
+// same run. Every subcommand lives in its own file (XxxBenchmark.h/.cpp, a function
+// `int runXxxBenchmark(const QStringList& arguments)`) and has one line in the table below.
+#include "ScanBenchmark.h"
+
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <cstdio>
+
+namespace {
+
+struct Subcommand
+{
+    const char* name;
+    const char* usage;
+    int (*run)(const QStringList& arguments);
+};
+
+const Subcommand Subcommands[] = {
+    {"scan", "scan [--rows N] [--repeat K]   a table read through QueryRecordSet and through a bare ODBC loop",
+     dorvane::bench::runScanBenchmark},
+};
+
+int usage()
+{
+    std::fprintf(stderr, "usage: dorvane-bench SUBCOMMAND [options]\n");
+    for (const Subcommand& subcommand : Subcommands)
+        std::fprintf(stderr, "  %s\n", subcommand.usage);
+    return 2;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    QCoreApplication app(argc, argv);
+    const QStringList arguments = app.arguments().mid(1);
+    if (arguments.isEmpty())
+        return usage();
+    for (const Subcommand& subcommand : Subcommands) {
+        if (arguments.first() == QLatin1String(subcommand.name))
+            return subcommand.run(arguments.mid(1));
+    }
+    std::fprintf(stderr, "dorvane-bench: unknown subcommand \"%s\"\n", qPrintable(arguments.first()));
+    return usage();
+}
