@@ -153,6 +153,7 @@ void QueryRecordSet::execute()
     }
     m_statement->execute();
     m_executed = true;
+    m_movedRows.clear();
 }
 
 void QueryRecordSet::Close()
@@ -170,6 +171,7 @@ void QueryRecordSet::Close()
     m_position = -1;
     m_recordCount.reset();
     m_rowIdentity.reset();
+    m_movedRows.clear();
 }
 
 int QueryRecordSet::State() const
@@ -239,20 +241,36 @@ int QueryRecordSet::RecordCount()
 
 void QueryRecordSet::fetchRow()
 {
-    if (!m_statement->fetch()) {
-        showNoRow();
-        return;
-    }
-    m_eof = false;
     const bool writable = !m_tableName.isEmpty();
-    for (size_t i = 0; i < m_fields.size(); ++i) {
-        QueryField& field = m_fields[i];
-        field.m_changed = false;
-        field.m_original = QVariant();
-        field.m_onRow = true;
-        field.m_writable = writable;
-        readField(field, SQLUSMALLINT(i + 1));
+    do {
+        if (!m_statement->fetch()) {
+            showNoRow();
+            return;
+        }
+        m_eof = false;
+        for (size_t i = 0; i < m_fields.size(); ++i) {
+            QueryField& field = m_fields[i];
+            field.m_changed = false;
+            field.m_original = QVariant();
+            field.m_onRow = true;
+            field.m_writable = writable;
+            readField(field, SQLUSMALLINT(i + 1));
+        }
+        // A row we moved ahead by changing its key comes by a second time; it has been read already.
+    } while (!m_movedRows.isEmpty() && m_movedRows.remove(rowKey()));
+}
+
+QString QueryRecordSet::rowKey() const
+{
+    QString key;
+    for (int column : *m_rowIdentity) {
+        const QVariant& value = m_fields[size_t(column)].m_value;
+        key += value.isNull()                                ? QStringLiteral("\\N")
+            : value.metaType().id() == QMetaType::QByteArray ? QString::fromLatin1(value.toByteArray().toHex())
+                                                             : value.toString();
+        key += QChar(0x1f);
     }
+    return key;
 }
 
 void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
@@ -385,7 +403,11 @@ void QueryRecordSet::Update()
     try {
         if (!m_rowIdentity)
             m_rowIdentity = RowUpdate::findRowIdentity(*m_connection, m_tableName, m_fields);
+        const bool keyChanged = std::any_of(m_rowIdentity->begin(), m_rowIdentity->end(),
+                                            [&](int column) { return m_fields[size_t(column)].isChanged(); });
         RowUpdate::write(*m_connection, m_tableName, m_fields, *m_rowIdentity);
+        if (keyChanged)
+            m_movedRows.insert(rowKey());
     } catch (...) {
         CancelUpdate();
         throw;

@@ -17,6 +17,7 @@
 
 #include "datasource/QueryField.h"
 
+#include <QSet>
 #include <QString>
 
 #include <memory>
@@ -82,6 +83,9 @@ public:
     // statement must change exactly one row: when none matches (the row was changed or deleted meanwhile)
     // or several do (a table without key holding duplicate rows) it is undone and DataError explains why;
     // no other row is ever written. See Connection::RowUpdateGuard for how it is undone.
+    // A row whose key was changed may move ahead of the cursor in the table's order (SQLite keeps a table
+    // in the order of its INTEGER PRIMARY KEY); the record set skips it when it comes by again, so each
+    // row is still read once and RecordCount rows are read.
     // After success the fields hold the new values as their unchanged values. After a failure the
     // changes are dropped and the fields show the row as it was read. Nothing changed: does nothing.
     void Update();
@@ -100,6 +104,7 @@ private:
     void requireOpen() const;
     const QueryField& fieldAt(int index) const;
     const QueryField& fieldNamed(const QString& name) const;
+    QString rowKey() const;
 
     Connection* m_connection = nullptr;
     std::unique_ptr<OdbcStatement> m_statement;
@@ -111,6 +116,7 @@ private:
     qint64 m_position = -1;
     std::optional<int> m_recordCount;
     std::optional<std::vector<int>> m_rowIdentity; // columns that name a row; empty: all of them
+    QSet<QString> m_movedRows; // keys of rows this record set moved ahead by changing their key
     std::vector<SQLWCHAR> m_textBuffer;
     std::vector<char> m_binaryBuffer;
 };

@@ -65,6 +65,8 @@ private slots:
     void updatesByKeyRowIdOrAllValues_data();
     void updatesByKeyRowIdOrAllValues();
     void updatesNullsAndTypedText();
+    void changedKeysAreNotReadTwice_data();
+    void changedKeysAreNotReadTwice();
     void refusesARowChangedMeanwhile();
     void refusesARowChangedByAnotherConnection();
     void refusesDuplicateRows();
@@ -401,6 +403,38 @@ void TestQueryRecordSet::updatesNullsAndTypedText()
         = m_db->rows(QStringLiteral("SELECT name, amount, price, day, flag FROM t ORDER BY rowid"));
     QCOMPARE(rows.at(0), (QVariantList {QStringLiteral("first"), QVariant(), 2.75, QDate(2025, 12, 31), true}));
     QCOMPARE(rows.at(1), (QVariantList {QStringLiteral("second"), QVariant(), 1.5, QDate(2024, 1, 5), false}));
+}
+
+void TestQueryRecordSet::changedKeysAreNotReadTwice_data()
+{
+    QTest::addColumn<int>("newKey");
+    QTest::newRow("moved between later rows") << 5;
+    QTest::newRow("moved to the end") << 200;
+    QTest::newRow("moved behind the cursor") << -1;
+}
+
+void TestQueryRecordSet::changedKeysAreNotReadTwice()
+{
+    // SQLite keeps the table in the order of its INTEGER PRIMARY KEY: a changed key moves the row.
+    QFETCH(int, newKey);
+    m_db->exec(QStringLiteral("CREATE TABLE t (id INTEGER PRIMARY KEY, name TEXT)"));
+    for (int id : {1, 2, 10, 20})
+        m_db->exec(QStringLiteral("INSERT INTO t VALUES (%1, 'n%1')").arg(id));
+    openTable(QStringLiteral("t"));
+    QCOMPARE(m_recordSet->RecordCount(), 4);
+    QStringList seen;
+    for (; !m_recordSet->IsEOF(); m_recordSet->MoveNext()) {
+        seen.append(m_recordSet->Fields(1).Value().toString());
+        if (m_recordSet->Fields(0).Value().toInt() == 2) {
+            m_recordSet->Fields(0).setValue(newKey);
+            m_recordSet->Update();
+        }
+    }
+    QCOMPARE(seen,
+             QStringList({QStringLiteral("n1"), QStringLiteral("n2"), QStringLiteral("n10"), QStringLiteral("n20")}));
+    m_recordSet->Close();
+    QCOMPARE(m_db->scalar(QStringLiteral("SELECT name FROM t WHERE id = %1").arg(newKey)),
+             QVariant(QStringLiteral("n2")));
 }
 
 void TestQueryRecordSet::refusesARowChangedMeanwhile()
