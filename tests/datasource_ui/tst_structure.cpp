@@ -118,10 +118,12 @@ void StructureTest::openConnection()
     m_connection->Open();
 }
 
+// The SQLite3 driver is an ANSI driver: its text columns come as SQL_VARCHAR (VarChar), never as the
+// wide types; VarWChar is covered by the type-number cases below.
 void StructureTest::showsTablesAndFieldsWithTypeNames()
 {
-    m_db->exec(QStringLiteral("CREATE TABLE Customer (Id INTEGER, Name NVARCHAR(50))"));
-    m_db->exec(QStringLiteral("CREATE TABLE Orders (OrderId INTEGER, CustomerId INTEGER, Note NVARCHAR(200))"));
+    m_db->exec(QStringLiteral("CREATE TABLE Customer (Id INTEGER, Name VARCHAR(50))"));
+    m_db->exec(QStringLiteral("CREATE TABLE Orders (OrderId INTEGER, CustomerId INTEGER, Note TEXT)"));
     openConnection();
 
     frmStructure window(*m_connection);
@@ -132,8 +134,9 @@ void StructureTest::showsTablesAndFieldsWithTypeNames()
 
     QTreeWidgetItem* customer = tree->topLevelItem(0);
     QCOMPARE(columnTexts(customer, 0), QStringList({"Id", "Name"}));
-    QCOMPARE(columnTexts(customer, 1), QStringList({"Integer", "VarWChar"}));
+    QCOMPARE(columnTexts(customer, 1), QStringList({"Integer", "VarChar"}));
     QCOMPARE(columnTexts(tree->topLevelItem(1), 0), QStringList({"OrderId", "CustomerId", "Note"}));
+    QCOMPARE(columnTexts(tree->topLevelItem(1), 1), QStringList({"Integer", "Integer", "LongVarChar"}));
     QCOMPARE(customer->text(1), QString());
 
     QCOMPARE(customer->data(0, frmStructure::ImageIndexRole).toInt(), 0);
@@ -161,7 +164,8 @@ void StructureTest::unknownTypeShowsEmptyTypeColumn_data()
 {
     QTest::addColumn<int>("adoType");
     QTest::addColumn<QString>("typeName");
-    QTest::newRow("known") << 202 << "VarWChar";
+    QTest::newRow("VarWChar") << 202 << "VarWChar";
+    QTest::newRow("Integer") << 3 << "Integer";
     QTest::newRow("Empty is a name") << 0 << "Empty";
     QTest::newRow("unknown") << 999 << "";
     QTest::newRow("negative") << -1 << "";
