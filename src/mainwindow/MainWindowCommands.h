@@ -1,0 +1,85 @@
+// The main window's commands: window load and unload, the dispatch of tool clicks by ID, the run-active
+// question, the table choice with its caption rules, the all-tables toggle and the Start re-check. It
+// owns the run (SearchRun, RunControl) and the data-source opening for one window and works only through
+// the tool catalogue, the main surface and the window hooks, so it runs headless as well as on frmMain.
+// All references must outlive the commands; the texts are read at each use. UI thread only.
+#pragma once
+
+#include "datasource/DataSourceOpener.h"
+#include "datasource/DataSourceState.h"
+#include "engine/RunControl.h"
+#include "engine/SearchRun.h"
+#include "mainwindow/MainWindowActions.h"
+
+#include <QString>
+
+namespace dorvane {
+
+class DataLinkPrompt;
+class FileChooser;
+class MainSurface;
+class ToolCatalogue;
+struct MainWindowTexts;
+
+class MainWindowCommands
+{
+public:
+    MainWindowCommands(MainSurface& surface, ToolCatalogue& tools, const MainWindowTexts& texts,
+                       FileChooser& fileChooser, DataLinkPrompt& dataLinkPrompt, MainWindowActions actions,
+                       DataSourceState& state = dataSourceState());
+
+    // The window load, in its order: caption, tools, language, user settings, data source, views,
+    // placement, help file, tool-bar texts.
+    void Load();
+    // A click on a tool; a two-state tool still has its old state. IDs compare case-sensitively; an ID
+    // that is not a command (unknown, a menu, a tool without an action) does nothing.
+    void ToolClick(const QString& id);
+    // The second notification of every click, after a two-state tool flipped.
+    void StartRecheck();
+    // An entry chosen or typed in ID_Tables.
+    void TableChosen(const QString& text);
+    // The window goes: ends a walk still on the stack and closes the run's record set and the
+    // connection. Safe to call more than once.
+    void Unload();
+
+    // Re-reads the data source with the state's current arguments (the host's second start).
+    void LoadData();
+
+    SearchRun& run() { return m_run; }
+    RunControl& control() { return m_control; }
+    DataSourceOpener& opener() { return m_opener; }
+    DataSourceState& state() { return m_state; }
+    bool isLoading() const { return m_loading; }
+    const QString& savedTable() const { return m_savedTable; }
+
+    // The help file of the INI language: program folder + "/help/" + language + ".chm".
+    static QString helpFilePath();
+    // The update page of the INI language on the product web site.
+    static QString updateAddress();
+
+private:
+    // The run-active question; true when the command may go on (no run, or the user stopped it).
+    bool confirmNoRun();
+    void Quit();
+    void OpenDB();
+    void OpenConnection();
+    void AllTablesToggle();
+    void Mode();
+    void Help();
+    void Update();
+    void setSourceCaption(const QString& name, const QString& separator);
+
+    MainSurface& m_surface;
+    ToolCatalogue& m_tools;
+    const MainWindowTexts& m_texts;
+    MainWindowActions m_actions;
+    DataSourceState& m_state;
+    DataSourceOpener m_opener;
+    SearchRun m_run;
+    RunControl m_control;
+    bool m_loading = false; // LoadData is filling the table list
+    QString m_savedTable; // the table chosen when all-tables mode went on
+    bool m_unloaded = false;
+};
+
+} // namespace dorvane
