@@ -1,6 +1,7 @@
 // dorvane-bench SUBCOMMAND [options]: speed measurements that compare the tool with a bare baseline in the
 // same run. Every subcommand lives in its own file (XxxBenchmark.h/.cpp, a function
 // `int runXxxBenchmark(const QStringList& arguments)`) and has one line in the table below.
+#include "MatchBenchmark.h"
 #include "ScanBenchmark.h"
 
 #include <QCoreApplication>
@@ -20,6 +21,8 @@ struct Subcommand
 const Subcommand Subcommands[] = {
     {"scan", "scan [--rows N] [--repeat K]   a table read through QueryRecordSet and through a bare ODBC loop",
      dorvane::bench::runScanBenchmark},
+    {"match", "match [--values N]            the field test of every matching mode over generated text values",
+     dorvane::bench::runMatchBenchmark},
 };
 
 int usage()
