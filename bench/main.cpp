@@ -21,7 +21,7 @@ struct Subcommand
 const Subcommand Subcommands[] = {
     {"scan", "scan [--rows N] [--repeat K]   a table read through QueryRecordSet and through a bare ODBC loop",
      dorvane::bench::runScanBenchmark},
-    {"match", "match [--values N]            the field test of every matching mode over generated text values",
+    {"match", "match [--values N]             the field test of every matching mode over generated text values",
      dorvane::bench::runMatchBenchmark},
 };
 
