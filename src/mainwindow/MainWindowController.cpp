@@ -1,0 +1,90 @@
+#include "mainwindow/MainWindowController.h"
+
+#include "datasource/ui/WidgetDataLinkPrompt.h"
+#include "datasource/ui/WidgetFileChooser.h"
+#include "mainwindow/MainWindowCommands.h"
+#include "mainwindow/Twips.h"
+#include "mainwindow/frmMain.h"
+
+#include <QDesktopServices>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QUrl>
+
+namespace dorvane {
+
+namespace {
+
+// Web addresses go to the browser; everything else is a file of the program folder.
+QUrl documentUrl(const QString& address)
+{
+    if (address.startsWith(QLatin1String("http://")) || address.startsWith(QLatin1String("https://")))
+        return QUrl(address);
+    return QUrl::fromLocalFile(address);
+}
+
+} // namespace
+
+MainWindowController::MainWindowController(DataSourceState& state, QObject* parent)
+    : QObject(parent), m_window(std::make_unique<frmMain>()),
+      m_fileChooser(std::make_unique<WidgetFileChooser>(m_window.get())),
+      m_dataLinkPrompt(std::make_unique<WidgetDataLinkPrompt>(*m_fileChooser, m_window.get()))
+{
+    frmMain* window = m_window.get();
+    MainWindowActions actions;
+    // Closing runs the unload handling through closeEvent, as the close box does.
+    actions.unloadWindow = [window] {
+        window->close();
+    };
+    actions.loadLanguage = [window] {
+        window->LoadLanguage();
+    };
+    actions.setToolBar = [window] {
+        window->SetTB();
+    };
+    actions.placeWindow = [this] {
+        centreWindow();
+    };
+    actions.openDocument = [](const QString& address) {
+        QDesktopServices::openUrl(documentUrl(address));
+    };
+    m_commands = std::make_unique<MainWindowCommands>(*window, window->tools(), window->texts(), *m_fileChooser,
+                                                      *m_dataLinkPrompt, std::move(actions), state);
+
+    MainWindowCommands* commands = m_commands.get();
+    connect(window, &frmMain::toolClicked, this, [commands](const QString& id) { commands->ToolClick(id); });
+    connect(window, &frmMain::toolClickFinished, this, [commands] { commands->StartRecheck(); });
+    connect(window, &frmMain::tableChosen, this, [commands](const QString& text) { commands->TableChosen(text); });
+    connect(window, &frmMain::unloading, this, &MainWindowController::onUnloading);
+}
+
+MainWindowController::~MainWindowController()
+{
+    m_commands->Unload();
+}
+
+void MainWindowController::Load()
+{
+    m_commands->Load();
+}
+
+void MainWindowController::centreWindow()
+{
+    frmMain& w = *m_window;
+    w.resize(twipsToPixels(frmMain::DesignWidth, w.logicalDpiX()),
+             twipsToPixels(frmMain::DesignHeight, w.logicalDpiY()));
+    const QScreen* screen = w.screen() ? w.screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    QRect frame = w.frameGeometry();
+    frame.moveCenter(screen->availableGeometry().center());
+    w.move(frame.topLeft());
+}
+
+void MainWindowController::onUnloading()
+{
+    m_commands->Unload();
+    emit unloaded();
+}
+
+} // namespace dorvane

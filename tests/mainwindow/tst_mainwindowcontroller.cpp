@@ -1,0 +1,76 @@
+// The commands on the real window: clicks on the window's tool actions reach the run, and Quit closes
+// and unloads the window. Offscreen widgets, a real SQLite file through the ODBC driver.
+#include "core/MainWindowTexts.h"
+#include "datasource/Connection.h"
+#include "mainwindow/MainWindowCommands.h"
+#include "mainwindow/MainWindowController.h"
+#include "mainwindow/frmMain.h"
+
+#include "SqliteDatabase.h"
+#include "TempProgramFolder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QSignalSpy>
+#include <QTest>
+
+using namespace dorvane;
+using namespace dorvane::test;
+
+class TestMainWindowController : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void clicksRunASearchAndQuitUnloads();
+};
+
+void TestMainWindowController::clicksRunASearchAndQuitUnloads()
+{
+    TempProgramFolder folder;
+    SqliteDatabase db(folder.path());
+    db.exec(QStringLiteral("CREATE TABLE [Order Details] (id INTEGER PRIMARY KEY, note TEXT)"));
+    db.exec(QStringLiteral("INSERT INTO [Order Details] VALUES (1, 'Grüße aus Köln'), (2, 'nothing')"));
+    db.close();
+
+    DataSourceState state;
+    state.ConnectionString = db.connectionString();
+    state.DataSourceName = QStringLiteral("Shop");
+    MainWindowController controller(state);
+    frmMain& w = controller.window();
+    controller.Load();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+
+    QVERIFY(state.isOpen());
+    QVERIFY(w.toolAction(QStringLiteral("ID_Start"))->isEnabled());
+    const QString allTables = w.texts().allTablesEntry();
+    QCOMPARE(w.tablesBox()->itemText(0), allTables);
+    QCOMPARE(w.tablesBox()->itemText(1), QStringLiteral("Order Details"));
+
+    // The table choice comes from the drop-down and names the table in the caption.
+    w.tablesBox()->setCurrentIndex(1);
+    emit w.tablesBox()->activated(1);
+    QCOMPARE(w.windowTitle(), QStringLiteral("Dorvane 1.01.00 - [Shop Order Details]"));
+
+    w.setSearchValue(QStringLiteral("Köln"));
+    w.toolAction(QStringLiteral("ID_Start"))->trigger();
+    QVERIFY(controller.commands().run().state().RunActive);
+    QCOMPARE(w.originalView(), EditorValue(QStringLiteral("Grüße aus Köln")));
+    QVERIFY(w.toolAction(QStringLiteral("ID_Stop"))->isVisible());
+    QVERIFY(!w.toolAction(QStringLiteral("ID_Start"))->isVisible());
+
+    w.toolAction(QStringLiteral("ID_Stop"))->trigger();
+    QVERIFY(!controller.commands().run().state().RunActive);
+    QVERIFY(w.toolAction(QStringLiteral("ID_Start"))->isVisible());
+
+    QSignalSpy unloaded(&controller, &MainWindowController::unloaded);
+    w.toolAction(QStringLiteral("ID_Quit"))->trigger();
+    QCOMPARE(unloaded.count(), 1);
+    QVERIFY(!w.isVisible());
+    QVERIFY(!state.Connection);
+}
+
+QTEST_MAIN(TestMainWindowController)
+#include "tst_mainwindowcontroller.moc"
