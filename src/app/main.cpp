@@ -1,6 +1,7 @@
 #include "app/WidgetStartupPlatform.h"
 #include "core/ProductInfo.h"
 #include "core/Startup.h"
+#include "plugin/clsDvnReplacer.h"
 
 #include <QApplication>
 
@@ -10,10 +11,15 @@ int main(int argc, char* argv[])
     QApplication::setApplicationName(dorvane::ProductName);
     QApplication::setOrganizationName(dorvane::ProductName);
 
-    bool windowShown = false;
-    dorvane::WidgetStartupPlatform platform([&] { windowShown = false; });
+    // The program starts its window as any host does; the window then lives on its own and the process
+    // ends when its last window closes.
+    dorvane::WidgetStartupPlatform platform([] {
+        dorvane::clsDvnReplacer replacer;
+        replacer.SaveWinPos(true);
+        replacer.StartInterface(QStringLiteral("123"), dorvane::DefaultLanguage, false);
+    });
     dorvane::Startup startup(platform, QCoreApplication::applicationDirPath());
-    if (startup.Main() == dorvane::Startup::Outcome::Ended || !windowShown)
+    if (startup.Main() == dorvane::Startup::Outcome::Ended)
         return 0;
     return QApplication::exec();
 }

@@ -1,0 +1,170 @@
+#include "plugin/clsDvnReplacer.h"
+
+#include "core/DataError.h"
+#include "core/Settings.h"
+#include "datasource/DataSourceState.h"
+#include "mainwindow/MainWindowCommands.h"
+#include "mainwindow/MainWindowController.h"
+#include "mainwindow/frmMain.h"
+
+#include <QApplication>
+#include <QEventLoop>
+#include <QPointer>
+
+namespace dorvane {
+
+namespace {
+
+QPointer<MainWindowController>& running()
+{
+    static QPointer<MainWindowController> controller;
+    return controller;
+}
+
+// A window that lives on its own: deleted once it has unloaded and control is back in the event loop,
+// never while a walk of its run may still be on the stack.
+MainWindowController* createWindow()
+{
+    auto* controller = new MainWindowController();
+    running() = controller;
+    QObject::connect(controller, &MainWindowController::unloaded, controller, &QObject::deleteLater);
+    controller->Load();
+    return controller;
+}
+
+} // namespace
+
+clsDvnReplacer::clsDvnReplacer() = default;
+
+clsDvnReplacer::~clsDvnReplacer()
+{
+    emit DllUnload();
+}
+
+MainWindowController* clsDvnReplacer::runningWindow()
+{
+    return running();
+}
+
+void clsDvnReplacer::StartInterface(const QString& sID, const QString& sLanguage, bool bAsModal,
+                                    const QString& sConnectionString, const QString& sSQLQuery, const QString& sTable,
+                                    const QString& sField, const QString& sDSNServer)
+{
+    Q_UNUSED(sID);
+    Q_UNUSED(sLanguage);
+    Q_UNUSED(sField);
+    DataSourceState& state = dataSourceState();
+    state.DataSourceName = sDSNServer;
+    state.ConnectionString = sConnectionString;
+    state.SqlQuery = sSQLQuery;
+    state.SelectedTable = sTable;
+
+    MainWindowController* controller = running();
+    if (bAsModal) {
+        if (!controller) {
+            controller = new MainWindowController();
+            running() = controller;
+            controller->Load();
+        }
+        QPointer<MainWindowController> guard(controller);
+        QEventLoop loop;
+        connect(controller, &MainWindowController::unloaded, &loop, &QEventLoop::quit);
+        controller->window().setWindowModality(Qt::ApplicationModal);
+        controller->window().show();
+        loop.exec();
+        // The loop returns only once every nested event handling has unwound: nothing uses the window.
+        delete guard.data();
+        return;
+    }
+
+    if (controller && controller->window().isVisible()) {
+        frmMain& window = controller->window();
+        window.raise();
+        window.activateWindow();
+        controller->commands().LoadData();
+        if (window.isMinimized())
+            window.showNormal();
+        return;
+    }
+    if (!controller)
+        controller = createWindow();
+    controller->window().show();
+}
+
+QString clsDvnReplacer::Info() const
+{
+    return QStringLiteral("Search and replace for databases");
+}
+
+QString clsDvnReplacer::PluginName() const
+{
+    return QStringLiteral("DvnFind");
+}
+
+bool clsDvnReplacer::HasEvents() const
+{
+    return false;
+}
+
+QString clsDvnReplacer::EventInfo() const
+{
+    return QStringLiteral("None");
+}
+
+QIcon clsDvnReplacer::Img() const
+{
+    return QApplication::windowIcon();
+}
+
+QString clsDvnReplacer::GetCaption(const QString& sLanguage) const
+{
+    return ReadLanguageText(sLanguage, QStringLiteral("ToolCaption"), QStringLiteral("Suchen"), 256);
+}
+
+QString clsDvnReplacer::ShowInDetailPopup() const
+{
+    return QStringLiteral("True");
+}
+
+QString clsDvnReplacer::ShowInDSNPopup() const
+{
+    return QStringLiteral("True");
+}
+
+void clsDvnReplacer::SetLanguage(const QString& s_Language)
+{
+    Q_UNUSED(s_Language);
+    MainWindowController* controller = running();
+    if (!controller)
+        controller = createWindow();
+    controller->window().LoadLanguage();
+}
+
+void clsDvnReplacer::SaveWinPos(bool b)
+{
+    Q_UNUSED(b);
+}
+
+qint16 clsDvnReplacer::Run() const
+{
+    const QString value = ReadIniValue(QStringLiteral("Options"), QStringLiteral("Run"), QStringLiteral("1"), 256);
+    bool ok = false;
+    const qint16 run = value.trimmed().toShort(&ok);
+    if (!ok)
+        throw DataError(QStringLiteral("clsDvnReplacer"), QStringLiteral("Type mismatch: Run = \"%1\"").arg(value));
+    return run;
+}
+
+QVariant clsDvnReplacer::SetRun(qint16 b)
+{
+    WriteIniValue(QStringLiteral("Options"), QStringLiteral("Run"), QString::number(b));
+    return QVariant();
+}
+
+QString clsDvnReplacer::Description(const QString& sLanguage) const
+{
+    return ReadLanguageText(sLanguage, QStringLiteral("Description"),
+                            QStringLiteral("Search and replace for databases"), 256);
+}
+
+} // namespace dorvane

@@ -1,0 +1,188 @@
+// The plug-in class in the program's own process: its texts and run flag on the INI and language files
+// of a temporary program folder, and StartInterface's three cases on real windows (offscreen) over real
+// SQLite files.
+#include "core/AppState.h"
+#include "core/DataError.h"
+#include "core/ProductInfo.h"
+#include "datasource/DataSourceState.h"
+#include "mainwindow/MainWindowCommands.h"
+#include "mainwindow/MainWindowController.h"
+#include "mainwindow/frmMain.h"
+#include "plugin/clsDvnReplacer.h"
+
+#include "SqliteDatabase.h"
+#include "TempProgramFolder.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+
+using namespace dorvane;
+using namespace dorvane::test;
+
+class TestPlugin : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void captionAndDescription_data();
+    void captionAndDescription();
+    void fixedAnswers();
+    void runFlag();
+    void runFlagNotANumberFails();
+    void destructionRaisesDllUnload();
+    void modalReturnsAfterTheWindowClosed();
+    void secondStartRestoresAndOpensTheNewSource();
+};
+
+void TestPlugin::cleanup()
+{
+    // A window left by a failed check must not leak into the next test.
+    delete clsDvnReplacer::runningWindow();
+    dataSourceState().Connection.reset();
+}
+
+void TestPlugin::captionAndDescription_data()
+{
+    QTest::addColumn<QByteArray>("languageFile");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("description");
+
+    QTest::newRow("section present") << QByteArray("[English]\r\nToolCaption=Find\r\nDescription=Finds things\r\n")
+                                     << "Find"
+                                     << "Finds things";
+    QTest::newRow("section missing") << QByteArray("[Deutsch]\r\nToolCaption=Suche\r\n") << "Suchen"
+                                     << "Search and replace for databases";
+    QTest::newRow("keys missing") << QByteArray("[English]\r\nOther=x\r\n") << "Suchen"
+                                  << "Search and replace for databases";
+}
+
+void TestPlugin::captionAndDescription()
+{
+    QFETCH(QByteArray, languageFile);
+    QFETCH(QString, caption);
+    QFETCH(QString, description);
+
+    TempProgramFolder folder;
+    folder.writeFile(QStringLiteral("lang/Deutsch.lng"), languageFile);
+    folder.activate(QStringLiteral("Deutsch"));
+    clsDvnReplacer replacer;
+    QCOMPARE(replacer.GetCaption(QStringLiteral("English")), caption);
+    QCOMPARE(replacer.Description(QStringLiteral("English")), description);
+}
+
+void TestPlugin::fixedAnswers()
+{
+    clsDvnReplacer replacer;
+    QCOMPARE(replacer.Info(), QStringLiteral("Search and replace for databases"));
+    QCOMPARE(replacer.PluginName(), QStringLiteral("DvnFind"));
+    QVERIFY(!replacer.HasEvents());
+    QCOMPARE(replacer.EventInfo(), QStringLiteral("None"));
+    QCOMPARE(replacer.ShowInDetailPopup(), QStringLiteral("True"));
+    QCOMPARE(replacer.ShowInDSNPopup(), QStringLiteral("True"));
+}
+
+void TestPlugin::runFlag()
+{
+    TempProgramFolder folder;
+    folder.writeFile(IniFileName, "[Options]\r\nLanguage=Deutsch\r\n");
+    clsDvnReplacer replacer;
+    QCOMPARE(replacer.Run(), qint16(1));
+    QVERIFY(!replacer.SetRun(0).isValid());
+    QCOMPARE(replacer.Run(), qint16(0));
+    QVERIFY(folder.readFile(IniFileName).contains("Run=0"));
+    replacer.SetRun(-7);
+    QCOMPARE(replacer.Run(), qint16(-7));
+}
+
+void TestPlugin::runFlagNotANumberFails()
+{
+    TempProgramFolder folder;
+    for (const QByteArray& value : {QByteArray("yes"), QByteArray("70000"), QByteArray("")}) {
+        folder.writeFile(IniFileName, "[Options]\r\nRun=" + value + "\r\n");
+        clsDvnReplacer replacer;
+        QVERIFY_THROWS_EXCEPTION(DataError, replacer.Run());
+    }
+}
+
+void TestPlugin::destructionRaisesDllUnload()
+{
+    int raised = 0;
+    {
+        clsDvnReplacer replacer;
+        connect(&replacer, &clsDvnReplacer::DllUnload, this, [&] { ++raised; });
+        QCOMPARE(raised, 0);
+    }
+    QCOMPARE(raised, 1);
+}
+
+void TestPlugin::modalReturnsAfterTheWindowClosed()
+{
+    TempProgramFolder folder;
+    SqliteDatabase db(folder.path());
+    db.exec(QStringLiteral("CREATE TABLE Customers (id INTEGER PRIMARY KEY, name TEXT)"));
+    db.close();
+
+    bool closedFromInside = false;
+    QTimer::singleShot(50, this, [&] {
+        MainWindowController* running = clsDvnReplacer::runningWindow();
+        QVERIFY(running);
+        QVERIFY(running->window().isVisible());
+        QVERIFY(dataSourceState().isOpen());
+        closedFromInside = true;
+        running->window().toolAction(QStringLiteral("ID_Quit"))->trigger();
+    });
+    clsDvnReplacer replacer;
+    replacer.StartInterface(QStringLiteral("1"), QStringLiteral("Deutsch"), true, db.connectionString(), QString(),
+                            QStringLiteral("Customers"), QString(), QStringLiteral("Shop"));
+    QVERIFY(closedFromInside);
+    QVERIFY(!clsDvnReplacer::runningWindow());
+    QVERIFY(!dataSourceState().Connection);
+}
+
+void TestPlugin::secondStartRestoresAndOpensTheNewSource()
+{
+    TempProgramFolder folder;
+    SqliteDatabase first(folder.path(), QStringLiteral("first.db"));
+    first.exec(QStringLiteral("CREATE TABLE Customers (id INTEGER PRIMARY KEY, name TEXT)"));
+    first.close();
+    SqliteDatabase second(folder.path(), QStringLiteral("second.db"));
+    second.exec(QStringLiteral("CREATE TABLE Products (id INTEGER PRIMARY KEY, name TEXT)"));
+    second.exec(QStringLiteral("CREATE TABLE [Order Details] (id INTEGER PRIMARY KEY, qty INTEGER)"));
+    second.close();
+
+    {
+        clsDvnReplacer replacer;
+        replacer.StartInterface(QStringLiteral("1"), QStringLiteral("Deutsch"), false, first.connectionString(),
+                                QString(), QStringLiteral("Customers"));
+    }
+    // The window outlives the instance that started it.
+    QPointer<MainWindowController> running = clsDvnReplacer::runningWindow();
+    QVERIFY(running);
+    frmMain& window = running->window();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QVERIFY(window.tools().tableEntries().contains(QStringLiteral("Customers")));
+    window.showMinimized();
+    QTRY_VERIFY(window.isMinimized());
+
+    clsDvnReplacer again;
+    again.StartInterface(QStringLiteral("1"), QStringLiteral("Deutsch"), false, second.connectionString(), QString(),
+                         QStringLiteral("Order Details"), QString(), QStringLiteral("Shop"));
+    QCOMPARE(clsDvnReplacer::runningWindow(), running.data());
+    QTRY_VERIFY(!window.isMinimized());
+    QVERIFY(window.isVisible());
+    QCOMPARE(window.tools().tableEntries(),
+             QStringList({window.texts().allTablesEntry(), "Products", "Order Details"}));
+    QCOMPARE(window.tools().tableText(), QStringLiteral("Order Details"));
+    QVERIFY(dataSourceState().ConnectionString.contains(QStringLiteral("second.db")));
+
+    // Closing unloads the window; it goes once control is back in the event loop.
+    window.close();
+    QTRY_VERIFY(!running);
+    QVERIFY(!dataSourceState().Connection);
+}
+
+QTEST_MAIN(TestPlugin)
+#include "tst_plugin.moc"
