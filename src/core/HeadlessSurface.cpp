@@ -62,9 +62,8 @@ void HeadlessSurface::setProgressValue(int value)
 
 void HeadlessSurface::setReplacedView(const EditorValue& value)
 {
+    // As on the window, the maximum length limits typing only; a value set by the program stays whole.
     m_replacedView = value;
-    if (m_replacedView && m_replacedMaxLength > 0 && m_replacedView->size() > m_replacedMaxLength)
-        m_replacedView->truncate(m_replacedMaxLength);
 }
 
 void HeadlessSurface::setReplacedMaxLength(int length)

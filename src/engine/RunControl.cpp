@@ -381,7 +381,7 @@ void RunControl::ShowCurrentField()
         return;
     }
     const FieldSnapshot field = m_run.fieldSnapshot(s.CurField);
-    const QString text = fieldValueToText(field.value);
+    const QString text = fieldValueToText(field.value, field.type);
     const EditorValue shown = text.isNull() ? EditorValue() : EditorValue(text);
     m_surface.setOriginalView(shown);
     m_surface.setReplacedView(shown);

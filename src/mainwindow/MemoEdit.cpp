@@ -70,9 +70,9 @@ void MemoEdit::setValue(const EditorValue& value)
     m_settingValue = true;
     m_hasValue = value.has_value();
     m_edited = false;
+    // The maximum length limits what the user types, never a value the program sets: cutting a stored
+    // text longer than the limit would write the shortened text back at the next save.
     m_value = value.value_or(QString());
-    if (m_maxLength > 0 && m_value.size() > m_maxLength)
-        m_value.truncate(m_maxLength);
     m_lineBreak = lineBreakOf(m_value);
     setPlainText(m_value);
     m_settingValue = false;

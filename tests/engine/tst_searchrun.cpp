@@ -185,6 +185,7 @@ private slots:
     void skipTableOnSecondToLastDisablesSkipTable();
     void replaceWithoutHaltWritesEveryHitAndNothingElse();
     void clearingReplaceAllLeavesNextHitWaiting();
+    void longTextIsSavedWhole();
     void rowChangedMeanwhileIsNotOverwritten();
     void missingSearchRefusesSkips();
 };
@@ -497,6 +498,23 @@ void TestSearchRun::clearingReplaceAllLeavesNextHitWaiting()
     b.control.StopCommand();
     QTest::qWait(30);
     QCOMPARE(b.rows("T"), QStringList({"1|old", "2|old"}));
+}
+
+void TestSearchRun::longTextIsSavedWhole()
+{
+    // Longer than the replaced view's typing limit (at most 32767): the save must not cut it.
+    const QString longText = QString(40000, QLatin1Char('x')) + QStringLiteral("old");
+    Bench b({QStringLiteral("CREATE TABLE T (id INTEGER PRIMARY KEY, a TEXT)"),
+             QStringLiteral("INSERT INTO T VALUES (1, '%1')").arg(longText)});
+    WriteIniValue(QStringLiteral("Win"), QStringLiteral("ReplaceDelay"), QStringLiteral("0"));
+    b.chooseTable(QStringLiteral("T"));
+    b.search(QStringLiteral("old"), QStringLiteral("new"));
+    b.surface.setReplaceAll(true);
+    b.control.Start();
+    b.runEventLoopWhile([&] { return b.run.state().RunActive; });
+    QString expected = longText;
+    expected.replace(QStringLiteral("old"), QStringLiteral("new"));
+    QCOMPARE(b.rows("T"), QStringList({QStringLiteral("1|") + expected}));
 }
 
 void TestSearchRun::rowChangedMeanwhileIsNotOverwritten()

@@ -354,9 +354,13 @@ void TestMainWindow::replacedViewLimitsLengthAndDigits()
     view->moveCursor(QTextCursor::End);
     QTest::keyClicks(view, QStringLiteral("defg"));
     QCOMPARE(w.replacedView(), EditorValue(QStringLiteral("abcde")));
-    // A value longer than the limit is cut when set, as a field of that size would cut it.
+    // A value longer than the limit stays whole when the program sets it (a save must not cut stored
+    // text); the limit holds for typing: nothing more goes in.
     w.setReplacedView(QStringLiteral("1234567"));
-    QCOMPARE(w.replacedView(), EditorValue(QStringLiteral("12345")));
+    QCOMPARE(w.replacedView(), EditorValue(QStringLiteral("1234567")));
+    view->moveCursor(QTextCursor::End);
+    QTest::keyClicks(view, QStringLiteral("8"));
+    QCOMPARE(w.replacedView(), EditorValue(QStringLiteral("1234567")));
     // Replacing a selection makes room.
     view->selectAll();
     QTest::keyClicks(view, QStringLiteral("xy"));
