@@ -8,6 +8,8 @@
 #include "datasource/ConnectionConstants.h"
 #include "datasource/QueryRecordSet.h"
 
+#include <QStringBuilder>
+
 namespace dorvane {
 
 namespace {
@@ -67,6 +69,9 @@ void SearchRun::openRunTable(int tableIndex)
     auto recordset = std::make_unique<QueryRecordSet>();
     recordset->OpenTable(*connection, table);
     m_recordCount = recordset->RecordCount();
+    m_fieldCaptions.clear();
+    for (int f = 0; f < recordset->FieldCount(); ++f)
+        m_fieldCaptions.append(m_texts.t29 % ColonBlank % std::as_const(*recordset).Fields(f).Name() % Blank);
     m_state.RunRecordset = std::move(recordset);
     m_state.RunTableIndex = tableIndex;
 }
@@ -76,6 +81,7 @@ void SearchRun::closeRunTable()
     if (m_state.RunRecordset)
         m_state.RunRecordset->Close();
     m_state.RunRecordset.reset();
+    m_fieldCaptions.clear();
     m_state.RunTableIndex = -1;
     m_state.CurrentField = -1;
 }
@@ -275,7 +281,7 @@ void SearchRun::RunSearch()
                     break; // rows removed meanwhile: the table ends early
                 if (s.SingleTableOnly)
                     m_surface.setProgressValue(r);
-                m_surface.setStatusText(2, m_texts.t28 + ColonBlank + QString::number(r) + Blank);
+                m_surface.setStatusText(2, m_texts.t28 % ColonBlank % QString::number(r) % Blank);
                 pumpEvents();
                 if (s.StopRequested)
                     break;
@@ -284,7 +290,7 @@ void SearchRun::RunSearch()
                     s.CurField = 0;
                 const int fields = rs.FieldCount();
                 for (int f = s.CurField; f < fields; ++f) {
-                    m_surface.setStatusText(3, m_texts.t29 + ColonBlank + rs.Fields(f).Name() + Blank);
+                    m_surface.setStatusText(3, m_fieldCaptions.at(f));
                     pumpEvents();
                     if (s.StopRequested)
                         break;
