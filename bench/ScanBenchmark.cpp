@@ -120,6 +120,8 @@ double recordSetScan(Connection& connection, qint64& checksum)
     return timer.nsecsElapsed() / 1e9;
 }
 
+} // namespace
+
 // The floor: the same statement with plain ODBC calls and buffers reused for every field.
 double bareScan(SQLHDBC dbc, const QString& query, qint64& checksum)
 {
@@ -185,6 +187,8 @@ double bareScan(SQLHDBC dbc, const QString& query, qint64& checksum)
     return timer.nsecsElapsed() / 1e9;
 }
 
+namespace {
+
 double peakResidentMegabytes()
 {
     QFile status(QStringLiteral("/proc/self/status"));
@@ -198,6 +202,27 @@ double peakResidentMegabytes()
 }
 
 } // namespace
+
+QString scanTableName()
+{
+    return TableName;
+}
+
+QString scanDatabaseFile(int rows)
+{
+    const QString folder
+        = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../bench-data"));
+    QDir().mkpath(folder);
+    return QDir(folder).filePath(QStringLiteral("scan-%1.db").arg(rows));
+}
+
+bool prepareScanTable(Connection& connection, int rows)
+{
+    if (tableIsReady(connection, rows))
+        return false;
+    makeTable(connection, rows);
+    return true;
+}
 
 int runScanBenchmark(const QStringList& arguments)
 {
@@ -217,10 +242,7 @@ int runScanBenchmark(const QStringList& arguments)
         }
     }
 
-    const QString folder
-        = QDir(QCoreApplication::applicationDirPath()).absoluteFilePath(QStringLiteral("../bench-data"));
-    QDir().mkpath(folder);
-    const QString file = QDir(folder).filePath(QStringLiteral("scan-%1.db").arg(rows));
+    const QString file = scanDatabaseFile(rows);
 
     try {
         Connection connection;

@@ -2,6 +2,8 @@
 // same run. Every subcommand lives in its own file (XxxBenchmark.h/.cpp, a function
 // `int runXxxBenchmark(const QStringList& arguments)`) and has one line in the table below.
 #include "MatchBenchmark.h"
+#include "RunReplaceBenchmark.h"
+#include "RunScanBenchmark.h"
 #include "ScanBenchmark.h"
 
 #include <QCoreApplication>
@@ -23,6 +25,10 @@ const Subcommand Subcommands[] = {
      dorvane::bench::runScanBenchmark},
     {"match", "match [--values N]             the field test of every matching mode over generated text values",
      dorvane::bench::runMatchBenchmark},
+    {"run-scan", "run-scan [--rows N] [--repeat K]   a run to its only hit in the last row against a bare ODBC scan",
+     dorvane::bench::runRunScanBenchmark},
+    {"run-replace", "run-replace [--rows N] [--repeat K]   replace without halt against a bare scan-and-update loop",
+     dorvane::bench::runRunReplaceBenchmark},
 };
 
 int usage()

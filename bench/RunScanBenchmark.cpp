@@ -1,0 +1,131 @@
+// dorvane-bench run-scan [--rows N] [--repeat K]
+//
+// A copy of the scan table (build/bench-data/scan-N.db, made on first use; default 200 000 rows) whose
+// last field of the last row holds the only hit. The engine side is the Start command on that one table
+// through the run, the run controls and the headless surface, timed until the walk stops at the hit; the
+// bare side is the plain SQLFetch/SQLGetData scan of the scan benchmark over the same file. Connecting and
+// laying out the program folder are not timed. The two alternate K times (default 3) and each keeps its
+// best time. Target: ratio ≤ 1.5.
+#include "RunScanBenchmark.h"
+
+#include "HeadlessRun.h"
+#include "ScanBenchmark.h"
+
+#include "core/DataError.h"
+#include "datasource/Connection.h"
+
+#include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <algorithm>
+#include <cstdio>
+#include <limits>
+
+namespace dorvane::bench {
+
+namespace {
+
+// '@' is not among the characters of the generated texts, so nothing else in the table matches.
+const QString Needle = QStringLiteral("Nadel@Ende");
+
+bool parseArguments(const QStringList& arguments, int& rows, int& repeat)
+{
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        bool ok = true;
+        if (arguments.at(i) == QLatin1String("--rows") && i + 1 < arguments.size())
+            rows = arguments.at(++i).toInt(&ok);
+        else if (arguments.at(i) == QLatin1String("--repeat") && i + 1 < arguments.size())
+            repeat = arguments.at(++i).toInt(&ok);
+        else
+            ok = false;
+        if (!ok || rows < 1 || repeat < 1)
+            return false;
+    }
+    return true;
+}
+
+// The engine's way: Start, and the walk returns to the caller with the hit on display.
+double engineRun(HeadlessRun& run, QString& hit)
+{
+    run.prepare(scanTableName(), Needle, QString(), false);
+    QElapsedTimer timer;
+    timer.start();
+    run.start();
+    const double seconds = timer.nsecsElapsed() / 1e9;
+    hit = run.isWaitingAtHit() ? run.hitPosition() : QStringLiteral("none");
+    run.stop();
+    return seconds;
+}
+
+} // namespace
+
+int runRunScanBenchmark(const QStringList& arguments)
+{
+    int rows = 200000;
+    int repeat = 3;
+    if (!parseArguments(arguments, rows, repeat)) {
+        std::fprintf(stderr, "usage: dorvane-bench run-scan [--rows N] [--repeat K]\n");
+        return 2;
+    }
+
+    try {
+        const QString source = scanDatabaseFile(rows);
+        {
+            Connection maker;
+            maker.setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + source);
+            maker.Open();
+            if (prepareScanTable(maker, rows))
+                std::printf("run-scan: made %d rows in %s\n", rows, qPrintable(source));
+        }
+        QTemporaryDir work;
+        const QString file = work.filePath(QStringLiteral("run-scan.db"));
+        if (!work.isValid() || !QFile::copy(source, file)) {
+            std::fprintf(stderr, "run-scan: cannot copy %s\n", qPrintable(source));
+            return 1;
+        }
+
+        HeadlessRun run;
+        if (!run.isValid()) {
+            std::fprintf(stderr, "run-scan: cannot lay out a program folder\n");
+            return 1;
+        }
+        run.open(file);
+        run.connection().Execute(
+            QStringLiteral("UPDATE %1 SET note = '%2' WHERE id = %3").arg(scanTableName(), Needle).arg(rows));
+        const QString expectedHit = QStringLiteral("%1.6").arg(rows - 1);
+
+        Connection bare;
+        bare.setConnectionString(run.connection().ConnectionString());
+        bare.Open();
+        const QString query = bare.tableQuery(scanTableName());
+
+        double bestEngine = std::numeric_limits<double>::max();
+        double bestBare = std::numeric_limits<double>::max();
+        qint64 checksum = 0;
+        for (int round = 0; round < repeat; ++round) {
+            QString hit;
+            const double engine = engineRun(run, hit);
+            if (hit != expectedHit || !run.surface().messages.isEmpty()) {
+                std::fprintf(stderr, "run-scan: the run stopped at %s, not at %s (messages: %s)\n", qPrintable(hit),
+                             qPrintable(expectedHit), qPrintable(run.surface().messages.join(QLatin1String("; "))));
+                return 1;
+            }
+            checksum = 0;
+            const double bareSeconds = bareScan(bare.handle(), query, checksum);
+            std::printf("run-scan: round %d engine_s=%.3f bare_s=%.3f\n", round + 1, engine, bareSeconds);
+            std::fflush(stdout);
+            bestEngine = std::min(bestEngine, engine);
+            bestBare = std::min(bestBare, bareSeconds);
+        }
+        std::printf("run-scan: rows=%d hit=%s bare_checksum=%lld\n", rows, qPrintable(expectedHit),
+                    static_cast<long long>(checksum));
+        std::printf("run-scan: ratio=%.3f engine_s=%.3f bare_s=%.3f\n", bestEngine / bestBare, bestEngine, bestBare);
+        return 0;
+    } catch (const DataError& error) {
+        std::fprintf(stderr, "run-scan: %s: %s\n", qPrintable(error.source()), qPrintable(error.description()));
+        return 1;
+    }
+}
+
+} // namespace dorvane::bench
