@@ -1,0 +1,85 @@
+#include "datasource/FileDriverEntry.h"
+
+#include "core/DataError.h"
+
+namespace dorvane {
+
+namespace {
+
+const QString ExtField = QStringLiteral("Ext");
+const QString StrField = QStringLiteral("Str");
+const QString FileField = QStringLiteral("File");
+
+// The stored Ext as the table holds it, padding blanks included: the comparison is exact, so "db "
+// typed with its blank matches the padded "db" row, as it would against the table file's own values.
+bool extensionTaken(MemoryRecordSet& table, const QString& extension, std::optional<int> skippedPosition)
+{
+    int position = 0;
+    for (table.MoveFirst(); !table.isEOF(); table.MoveNext(), ++position) {
+        if (skippedPosition && position == *skippedPosition)
+            continue;
+        if (table.Fields(ExtField).Value().toString() == extension)
+            return true;
+    }
+    return false;
+}
+
+} // namespace
+
+void moveToPosition(MemoryRecordSet& table, int position)
+{
+    table.MoveFirst();
+    for (int i = 0; i < position && !table.isEOF(); ++i)
+        table.MoveNext();
+}
+
+FileDriverEntryCheck checkFileDriverEntry(MemoryRecordSet& table, const FileDriverRow& entry,
+                                          std::optional<int> editedPosition)
+{
+    if (entry.Ext.size() != 3)
+        return FileDriverEntryCheck::ExtensionLength;
+    if (table.RecordCount() > 0) {
+        const bool taken = extensionTaken(table, entry.Ext, editedPosition);
+        if (editedPosition)
+            moveToPosition(table, *editedPosition);
+        if (taken)
+            return FileDriverEntryCheck::ExtensionExists;
+    }
+    if (entry.Str.isEmpty())
+        return FileDriverEntryCheck::TemplateMissing;
+    if (!entry.Str.contains(QLatin1String("<path>"), Qt::CaseInsensitive))
+        return FileDriverEntryCheck::PlaceholderMissing;
+    return FileDriverEntryCheck::Accepted;
+}
+
+void storeFileDriverEntry(MemoryRecordSet& table, const FileDriverRow& entry, std::optional<int> editedPosition)
+{
+    QList<QVariant> previous;
+    if (editedPosition) {
+        moveToPosition(table, *editedPosition);
+        for (const QString& name : {ExtField, StrField, FileField})
+            previous.append(table.Fields(name).Value());
+    } else {
+        table.AddNew();
+    }
+    QString oneLine = entry.Str;
+    oneLine.remove(QLatin1String("\r\n"));
+    try {
+        table.Fields(ExtField).setValue(entry.Ext);
+        table.Fields(StrField).setValue(oneLine);
+        table.Fields(FileField).setValue(entry.File);
+        table.Update();
+    } catch (const DataError&) {
+        // A refused value must not leave a half-written row behind in the open table.
+        if (editedPosition) {
+            table.Fields(ExtField).setValue(previous[0]);
+            table.Fields(StrField).setValue(previous[1]);
+            table.Fields(FileField).setValue(previous[2]);
+        } else {
+            table.Delete();
+        }
+        throw;
+    }
+}
+
+} // namespace dorvane
