@@ -61,6 +61,21 @@ void TestMainWindowController::clicksRunASearchAndQuitUnloads()
     QVERIFY(w.toolAction(QStringLiteral("ID_Stop"))->isVisible());
     QVERIFY(!w.toolAction(QStringLiteral("ID_Start"))->isVisible());
 
+    // The replacement proposed in the replaced view is written at Save, and the run completes.
+    QCOMPARE(w.replacedView(), EditorValue(QStringLiteral("Grüße aus Köln")));
+    w.setReplacedView(QStringLiteral("Grüße aus Bonn"));
+    w.toolAction(QStringLiteral("ID_Save"))->trigger();
+    QCOMPARE(db.scalar(QStringLiteral("SELECT note FROM [Order Details] WHERE id = 1")),
+             QVariant(QStringLiteral("Grüße aus Bonn")));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT note FROM [Order Details] WHERE id = 2")),
+             QVariant(QStringLiteral("nothing")));
+    db.close();
+    QVERIFY(!controller.commands().run().state().RunActive);
+
+    // A second run, stopped at its hit.
+    w.setSearchValue(QStringLiteral("nothing"));
+    w.toolAction(QStringLiteral("ID_Start"))->trigger();
+    QVERIFY(controller.commands().run().state().RunActive);
     w.toolAction(QStringLiteral("ID_Stop"))->trigger();
     QVERIFY(!controller.commands().run().state().RunActive);
     QVERIFY(w.toolAction(QStringLiteral("ID_Start"))->isVisible());
