@@ -68,6 +68,7 @@ private:
     QStringList m_fieldCaptions;
     int m_pumpInterval = 5;
     QElapsedTimer m_sincePump;
+    unsigned m_checksSincePump = 0;
 };
 
 } // namespace dorvane
