@@ -2,6 +2,7 @@
 
 #include "datasource/ui/WidgetDataLinkPrompt.h"
 #include "datasource/ui/WidgetFileChooser.h"
+#include "datasource/ui/frmStructure.h"
 #include "mainwindow/MainWindowCommands.h"
 #include "mainwindow/Twips.h"
 #include "mainwindow/frmMain.h"
@@ -44,6 +45,13 @@ MainWindowController::MainWindowController(DataSourceState& state, QObject* pare
     };
     actions.placeWindow = [this] {
         centreWindow();
+    };
+    actions.showStructure = [window, &state] {
+        // The tool is enabled only with an open source; a source lost meanwhile shows nothing.
+        if (!state.isOpen())
+            return;
+        frmStructure viewer(*state.Connection, window);
+        viewer.exec();
     };
     actions.openDocument = [](const QString& address) {
         QDesktopServices::openUrl(documentUrl(address));

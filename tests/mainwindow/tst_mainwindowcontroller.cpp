@@ -2,6 +2,7 @@
 // and unloads the window. Offscreen widgets, a real SQLite file through the ODBC driver.
 #include "core/MainWindowTexts.h"
 #include "datasource/Connection.h"
+#include "datasource/ui/frmStructure.h"
 #include "mainwindow/MainWindowCommands.h"
 #include "mainwindow/MainWindowController.h"
 #include "mainwindow/frmMain.h"
@@ -14,6 +15,7 @@
 #include <QComboBox>
 #include <QSignalSpy>
 #include <QTest>
+#include <QTimer>
 
 using namespace dorvane;
 using namespace dorvane::test;
@@ -79,6 +81,18 @@ void TestMainWindowController::clicksRunASearchAndQuitUnloads()
     w.toolAction(QStringLiteral("ID_Stop"))->trigger();
     QVERIFY(!controller.commands().run().state().RunActive);
     QVERIFY(w.toolAction(QStringLiteral("ID_Start"))->isVisible());
+
+    // The structure viewer shows modally on the open source and goes when closed.
+    QStringList structureTables;
+    QTimer::singleShot(50, this, [&] {
+        if (auto* viewer = qobject_cast<frmStructure*>(QApplication::activeModalWidget())) {
+            structureTables = viewer->tableNames();
+            viewer->close();
+        }
+    });
+    w.toolAction(QStringLiteral("ID_Structure"))->trigger();
+    QCOMPARE(structureTables, QStringList({"Order Details"}));
+    QVERIFY(!w.findChild<frmStructure*>());
 
     QSignalSpy unloaded(&controller, &MainWindowController::unloaded);
     w.toolAction(QStringLiteral("ID_Quit"))->trigger();
