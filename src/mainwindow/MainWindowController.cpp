@@ -5,6 +5,7 @@
 #include "datasource/ui/frmStructure.h"
 #include "mainwindow/MainWindowCommands.h"
 #include "mainwindow/Twips.h"
+#include "mainwindow/WindowGeometryStore.h"
 #include "mainwindow/frmMain.h"
 
 #include <QDesktopServices>
@@ -44,7 +45,7 @@ MainWindowController::MainWindowController(DataSourceState& state, QObject* pare
         window->SetTB();
     };
     actions.placeWindow = [this] {
-        centreWindow();
+        placeWindow();
     };
     actions.showStructure = [window, &state] {
         // The tool is enabled only with an open source; a source lost meanwhile shows nothing.
@@ -89,8 +90,31 @@ void MainWindowController::centreWindow()
     w.move(frame.topLeft());
 }
 
+void MainWindowController::placeWindow()
+{
+    if (!WindowGeometryStore::isKept()) {
+        centreWindow();
+        return;
+    }
+    // Applied as stored, without checking it against the screen.
+    frmMain& w = *m_window;
+    const TwipsRect g = WindowGeometryStore::stored();
+    w.move(twipsToPixels(g.left, w.logicalDpiX()), twipsToPixels(g.top, w.logicalDpiY()));
+    w.resize(twipsToPixels(g.width, w.logicalDpiX()), twipsToPixels(g.height, w.logicalDpiY()));
+}
+
+void MainWindowController::keepGeometry()
+{
+    frmMain& w = *m_window;
+    const QRect r = w.geometry();
+    const TwipsRect twips {pixelsToTwips(w.pos().x(), w.logicalDpiX()), pixelsToTwips(w.pos().y(), w.logicalDpiY()),
+                           pixelsToTwips(r.width(), w.logicalDpiX()), pixelsToTwips(r.height(), w.logicalDpiY())};
+    WindowGeometryStore::keep(twips, !w.isMinimized() && !w.isMaximized());
+}
+
 void MainWindowController::onUnloading()
 {
+    keepGeometry();
     m_commands->Unload();
     emit unloaded();
 }

@@ -36,6 +36,10 @@ public:
     void Load();
     // Places the window centred on its screen at its design size.
     void centreWindow();
+    // Centred, or at the stored geometry when the INI option keeps it.
+    void placeWindow();
+    // Stores the geometry at unload when the INI option keeps it and the window is in its normal state.
+    void keepGeometry();
 
 signals:
     void unloaded();

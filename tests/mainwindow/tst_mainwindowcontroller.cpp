@@ -1,10 +1,13 @@
 // The commands on the real window: clicks on the window's tool actions reach the run, and Quit closes
 // and unloads the window. Offscreen widgets, a real SQLite file through the ODBC driver.
 #include "core/MainWindowTexts.h"
+#include "core/ProductInfo.h"
+#include "core/Settings.h"
 #include "datasource/Connection.h"
 #include "datasource/ui/frmStructure.h"
 #include "mainwindow/MainWindowCommands.h"
 #include "mainwindow/MainWindowController.h"
+#include "mainwindow/Twips.h"
 #include "mainwindow/frmMain.h"
 
 #include "SqliteDatabase.h"
@@ -26,6 +29,9 @@ class TestMainWindowController : public QObject
 
 private slots:
     void clicksRunASearchAndQuitUnloads();
+    void placement_data();
+    void placement();
+    void geometryKeptOnlyInNormalState();
 };
 
 void TestMainWindowController::clicksRunASearchAndQuitUnloads()
@@ -99,6 +105,76 @@ void TestMainWindowController::clicksRunASearchAndQuitUnloads()
     QCOMPARE(unloaded.count(), 1);
     QVERIFY(!w.isVisible());
     QVERIFY(!state.Connection);
+}
+
+void TestMainWindowController::placement_data()
+{
+    QTest::addColumn<QByteArray>("winPos");
+    QTest::addColumn<QString>("storedLeft");
+    QTest::addColumn<bool>("centred");
+    QTest::addColumn<QRect>("twips"); // expected left, top, width, height when not centred
+
+    QTest::newRow("not kept, stored ignored") << QByteArray("0") << "2880" << true << QRect();
+    QTest::newRow("not kept, other text") << QByteArray("yes") << "2880" << true << QRect();
+    QTest::newRow("kept, stored") << QByteArray("1") << "2880" << false << QRect(2880, 1440, 8640, 5760);
+    QTest::newRow("kept, nothing stored") << QByteArray("1") << "" << false << QRect(1000, 1000, 7000, 7000);
+    QTest::newRow("kept, not a number") << QByteArray("1") << "left" << false << QRect(1000, 1440, 8640, 5760);
+}
+
+void TestMainWindowController::placement()
+{
+    QFETCH(QByteArray, winPos);
+    QFETCH(QString, storedLeft);
+    QFETCH(bool, centred);
+    QFETCH(QRect, twips);
+
+    TempProgramFolder folder;
+    folder.writeFile(IniFileName, "[Win]\r\nWinPos=" + winPos + "\r\n");
+    if (!storedLeft.isEmpty()) {
+        writeUserSetting(QStringLiteral("MainWinPos"), QStringLiteral("Left"), storedLeft);
+        writeUserSetting(QStringLiteral("MainWinPos"), QStringLiteral("Top"), QStringLiteral("1440"));
+        writeUserSetting(QStringLiteral("MainWinPos"), QStringLiteral("Width"), QStringLiteral("8640"));
+        writeUserSetting(QStringLiteral("MainWinPos"), QStringLiteral("Height"), QStringLiteral("5760"));
+    }
+    DataSourceState state;
+    MainWindowController controller(state);
+    frmMain& w = controller.window();
+    controller.Load();
+    const double dpiX = w.logicalDpiX();
+    const double dpiY = w.logicalDpiY();
+    if (centred) {
+        QCOMPARE(w.size(),
+                 QSize(twipsToPixels(frmMain::DesignWidth, dpiX), twipsToPixels(frmMain::DesignHeight, dpiY)));
+        const QPoint centre = w.screen()->availableGeometry().center();
+        QVERIFY2((w.frameGeometry().center() - centre).manhattanLength() <= 2, "not centred");
+    } else {
+        QCOMPARE(w.pos(), QPoint(twipsToPixels(twips.left(), dpiX), twipsToPixels(twips.top(), dpiY)));
+        QCOMPARE(w.size(), QSize(twipsToPixels(twips.width(), dpiX), twipsToPixels(twips.height(), dpiY)));
+    }
+
+    // Moved by the user, then closed: only a kept geometry is written.
+    w.move(w.pos() + QPoint(96, 0));
+    w.close();
+    const QString left = readUserSetting(QStringLiteral("MainWinPos"), QStringLiteral("Left"), QStringLiteral("-"));
+    if (centred)
+        QCOMPARE(left, storedLeft);
+    else
+        QCOMPARE(left.toDouble(), pixelsToTwips(w.pos().x(), dpiX));
+}
+
+void TestMainWindowController::geometryKeptOnlyInNormalState()
+{
+    TempProgramFolder folder;
+    folder.writeFile(IniFileName, "[Win]\r\nWinPos=1\r\n");
+    writeUserSetting(QStringLiteral("MainWinPos"), QStringLiteral("Width"), QStringLiteral("8000"));
+    DataSourceState state;
+    MainWindowController controller(state);
+    frmMain& w = controller.window();
+    controller.Load();
+    w.showMaximized();
+    QTRY_VERIFY(w.isMaximized());
+    w.close();
+    QCOMPARE(readUserSetting(QStringLiteral("MainWinPos"), QStringLiteral("Width"), QString()), QStringLiteral("8000"));
 }
 
 QTEST_MAIN(TestMainWindowController)
