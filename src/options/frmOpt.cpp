@@ -158,6 +158,14 @@ frmOpt::frmOpt(MainWindowHooks hooks, QWidget* parent, DialogMessages* messages)
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs, 1);
     layout->addLayout(buttons);
+    for (QTreeWidget* tree : {m_dxTreeList1, m_dxTreeList2}) {
+        tree->header()->setStretchLastSection(false);
+        for (int column = 0; column < 3; ++column)
+            tree->header()->setSectionResizeMode(column, QHeaderView::ResizeToContents);
+    }
+    m_dxTreeList1->header()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_dxTreeList2->header()->setSectionResizeMode(1, QHeaderView::Stretch);
+    resize(640, 460);
 
     connect(m_cmdOK, &QPushButton::clicked, this, &frmOpt::accept);
     connect(m_cmdCancel, &QPushButton::clicked, this, &frmOpt::reject);
@@ -340,9 +348,11 @@ void frmOpt::runFileDriverDialog(int position)
     const bool adding = m_editMode != QLatin1String("Edit");
     const int countBefore = m_fileDrivers->RecordCount();
     int result = QDialog::Rejected;
-    {
+    try {
         dlgFileDriver dialog(*m_fileDrivers, m_editMode, position, this, &m_messages);
         result = dialog.exec();
+    } catch (const DataError& error) {
+        reportDataError(error.source(), error.description());
     }
     m_editMode.clear();
     const int select = result == QDialog::Accepted && adding ? countBefore : position;

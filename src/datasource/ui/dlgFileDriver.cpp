@@ -105,6 +105,7 @@ dlgFileDriver::dlgFileDriver(MemoryRecordSet& table, QString& mode, int currentP
     layout->addWidget(m_dxStr, 1);
     layout->addLayout(choices);
     layout->addLayout(buttons);
+    resize(520, 320);
 
     connect(m_cmdSave, &QPushButton::clicked, this, &dlgFileDriver::save);
     connect(m_cmdCancel, &QPushButton::clicked, this, &QDialog::reject);
