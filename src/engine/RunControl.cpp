@@ -32,15 +32,15 @@ bool RunControl::isBrowseMode() const
     return m_tools.isVisible(QStringLiteral("ID_Continue"));
 }
 
-bool RunControl::searchMissingForSkip() const
+bool RunControl::refusedForMissingSearch()
 {
+    // Continue, Save and the skips refuse a zero-length text, and no value at all with RegEx ticked.
     const EditorValue search = m_surface.searchValue();
-    return (m_surface.regEx() && !search) || (search && search->isEmpty());
-}
-
-bool RunControl::searchMissingForContinue() const
-{
-    return searchMissingForSkip();
+    if ((m_surface.regEx() && !search) || (search && search->isEmpty())) {
+        m_surface.showMessage(m_texts.t44);
+        return true;
+    }
+    return false;
 }
 
 void RunControl::setFindLabel()
@@ -148,10 +148,8 @@ void RunControl::Pause()
 
 void RunControl::Continue()
 {
-    if (searchMissingForContinue()) {
-        m_surface.showMessage(m_texts.t44);
+    if (refusedForMissingSearch())
         return;
-    }
     if (!m_run.checkPattern())
         return;
     m_run.state().RunPaused = false;
@@ -203,10 +201,8 @@ void RunControl::endRunComplete()
 
 void RunControl::SaveCommand()
 {
-    if (searchMissingForContinue()) {
-        m_surface.showMessage(m_texts.t44);
+    if (refusedForMissingSearch())
         return;
-    }
     RunState& s = m_run.state();
     if (isBrowseMode()) {
         const EditorValue replaced = m_surface.replacedView();
@@ -249,10 +245,8 @@ void RunControl::onTimer1()
 
 void RunControl::SkipField()
 {
-    if (searchMissingForSkip()) {
-        m_surface.showMessage(m_texts.t44);
+    if (refusedForMissingSearch())
         return;
-    }
     RunState& s = m_run.state();
     if (!s.isRecordsetOpen() || isLastHitOfRun()) {
         endRunComplete();
@@ -302,10 +296,8 @@ RunControl::Continuation RunControl::skipRecordStep()
 
 void RunControl::SkipRecord()
 {
-    if (searchMissingForSkip()) {
-        m_surface.showMessage(m_texts.t44);
+    if (refusedForMissingSearch())
         return;
-    }
     if (skipRecordStep() == Continuation::Handled)
         return;
     if (isBrowseMode())
@@ -364,10 +356,8 @@ RunControl::Continuation RunControl::skipTableStep()
 
 void RunControl::SkipTable()
 {
-    if (searchMissingForSkip()) {
-        m_surface.showMessage(m_texts.t44);
+    if (refusedForMissingSearch())
         return;
-    }
     skipTableStep();
 }
 

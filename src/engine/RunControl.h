@@ -47,8 +47,8 @@ private:
         Handled, // a nested step already went on or ended the run
     };
 
-    bool searchMissingForSkip() const;
-    bool searchMissingForContinue() const;
+    // Shows t44 and answers true when the search text does not allow the command.
+    bool refusedForMissingSearch();
     void setFindLabel();
     void refreshReplaceText();
     void emptyViews();
