@@ -4,14 +4,18 @@
 #include "datasource/ui/WidgetFileChooser.h"
 #include "datasource/ui/frmStructure.h"
 #include "mainwindow/MainWindowCommands.h"
+#include "mainwindow/MainWindowTray.h"
 #include "mainwindow/Twips.h"
 #include "mainwindow/WindowGeometryStore.h"
 #include "mainwindow/frmMain.h"
 
+#include <QApplication>
 #include <QDesktopServices>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QUrl>
+
+#include <algorithm>
 
 namespace dorvane {
 
@@ -65,6 +69,7 @@ MainWindowController::MainWindowController(DataSourceState& state, QObject* pare
     connect(window, &frmMain::toolClickFinished, this, [commands] { commands->StartRecheck(); });
     connect(window, &frmMain::tableChosen, this, [commands](const QString& text) { commands->TableChosen(text); });
     connect(window, &frmMain::unloading, this, &MainWindowController::onUnloading);
+    m_tray = std::make_unique<MainWindowTray>(*window, [this] { AppExit(); });
 }
 
 MainWindowController::~MainWindowController()
@@ -110,6 +115,22 @@ void MainWindowController::keepGeometry()
     const TwipsRect twips {pixelsToTwips(w.pos().x(), w.logicalDpiX()), pixelsToTwips(w.pos().y(), w.logicalDpiY()),
                            pixelsToTwips(r.width(), w.logicalDpiX()), pixelsToTwips(r.height(), w.logicalDpiY())};
     WindowGeometryStore::keep(twips, !w.isMinimized() && !w.isMaximized());
+}
+
+void MainWindowController::AppExit()
+{
+    // The program's other windows (dialogs) are the main window's children and go with it; a host's
+    // own windows are not the program's to close.
+    m_window->close();
+    // A window closed from the tray was hidden already, so Qt sees no last window closing: end the event
+    // loop as that would, unless other visible windows remain.
+    if (!QGuiApplication::quitOnLastWindowClosed())
+        return;
+    const QWidgetList windows = QApplication::topLevelWidgets();
+    const bool anyVisible
+        = std::any_of(windows.begin(), windows.end(), [](const QWidget* w) { return w->isVisible(); });
+    if (!anyVisible)
+        QCoreApplication::quit();
 }
 
 void MainWindowController::onUnloading()

@@ -17,6 +17,7 @@
 namespace dorvane {
 
 class MainWindowCommands;
+class MainWindowTray;
 class WidgetDataLinkPrompt;
 class WidgetFileChooser;
 class frmMain;
@@ -40,6 +41,10 @@ public:
     void placeWindow();
     // Stores the geometry at unload when the INI option keeps it and the window is in its normal state.
     void keepGeometry();
+    // Unloads every window of the program, this one included; the process ends with the last.
+    void AppExit();
+
+    MainWindowTray& tray() { return *m_tray; }
 
 signals:
     void unloaded();
@@ -51,6 +56,7 @@ private:
     std::unique_ptr<WidgetFileChooser> m_fileChooser;
     std::unique_ptr<WidgetDataLinkPrompt> m_dataLinkPrompt;
     std::unique_ptr<MainWindowCommands> m_commands;
+    std::unique_ptr<MainWindowTray> m_tray;
 };
 
 } // namespace dorvane

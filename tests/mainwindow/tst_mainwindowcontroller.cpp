@@ -7,6 +7,7 @@
 #include "datasource/ui/frmStructure.h"
 #include "mainwindow/MainWindowCommands.h"
 #include "mainwindow/MainWindowController.h"
+#include "mainwindow/MainWindowTray.h"
 #include "mainwindow/Twips.h"
 #include "mainwindow/frmMain.h"
 
@@ -16,7 +17,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QMenu>
 #include <QSignalSpy>
+#include <QSystemTrayIcon>
 #include <QTest>
 #include <QTimer>
 
@@ -32,6 +35,9 @@ private slots:
     void placement_data();
     void placement();
     void geometryKeptOnlyInNormalState();
+    void minimisedGoesToTheTrayOnlyWhenSet_data();
+    void minimisedGoesToTheTrayOnlyWhenSet();
+    void trayExitEndsWithoutTheRunQuestion();
 };
 
 void TestMainWindowController::clicksRunASearchAndQuitUnloads()
@@ -175,6 +181,91 @@ void TestMainWindowController::geometryKeptOnlyInNormalState()
     QTRY_VERIFY(w.isMaximized());
     w.close();
     QCOMPARE(readUserSetting(QStringLiteral("MainWinPos"), QStringLiteral("Width"), QString()), QStringLiteral("8000"));
+}
+
+void TestMainWindowController::minimisedGoesToTheTrayOnlyWhenSet_data()
+{
+    QTest::addColumn<QByteArray>("sysTray");
+    QTest::addColumn<bool>("toTray");
+    QTest::newRow("1") << QByteArray("1") << true;
+    QTest::newRow("0") << QByteArray("0") << false;
+    QTest::newRow("missing") << QByteArray() << false;
+}
+
+void TestMainWindowController::minimisedGoesToTheTrayOnlyWhenSet()
+{
+    QFETCH(QByteArray, sysTray);
+    QFETCH(bool, toTray);
+
+    TempProgramFolder folder;
+    folder.writeFile(IniFileName, sysTray.isNull() ? QByteArray() : "[Win]\r\nSysTray=" + sysTray + "\r\n");
+    folder.writeFile(QStringLiteral("lang/Deutsch.lng"), "[frmMain]\r\nt39=Öffnen\r\nt40=Beenden\r\n");
+    folder.activate(QStringLiteral("Deutsch"));
+    DataSourceState state;
+    MainWindowController controller(state);
+    frmMain& w = controller.window();
+    controller.Load();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.setWindowTitle(QStringLiteral("Dorvane 1.01.00 - [Shop Kunden]"));
+    w.showMinimized();
+    QTRY_VERIFY(w.isMinimized() || !w.isVisible());
+
+    QSystemTrayIcon* icon = controller.tray().icon();
+    QCOMPARE(icon->isVisible(), toTray);
+    QTRY_COMPARE(w.isVisible(), !toTray);
+    if (!toTray)
+        return;
+    QCOMPARE(icon->toolTip(), QStringLiteral("Dorvane 1.01.00 - [Shop Kunden]"));
+    const QList<QAction*> entries = icon->contextMenu()->actions();
+    QCOMPARE(entries.size(), 2);
+    QCOMPARE(entries.at(0)->text(), QStringLiteral("Öffnen"));
+    QCOMPARE(entries.at(1)->text(), QStringLiteral("Beenden"));
+
+    // A right click only opens the menu; activation restores the window and removes the icon.
+    emit icon->activated(QSystemTrayIcon::Context);
+    QVERIFY(!w.isVisible());
+    emit icon->activated(QSystemTrayIcon::Trigger);
+    QVERIFY(w.isVisible());
+    QVERIFY(!w.isMinimized());
+    QVERIFY(!icon->isVisible());
+
+    // The "open" entry restores as well.
+    w.showMinimized();
+    QTRY_VERIFY(icon->isVisible());
+    entries.at(0)->trigger();
+    QVERIFY(w.isVisible());
+    QVERIFY(!icon->isVisible());
+}
+
+void TestMainWindowController::trayExitEndsWithoutTheRunQuestion()
+{
+    TempProgramFolder folder;
+    folder.writeFile(IniFileName, "[Win]\r\nSysTray=1\r\n");
+    SqliteDatabase db(folder.path());
+    db.exec(QStringLiteral("CREATE TABLE Notes (id INTEGER PRIMARY KEY, note TEXT)"));
+    db.exec(QStringLiteral("INSERT INTO Notes VALUES (1, 'find me')"));
+    db.close();
+    DataSourceState state;
+    state.ConnectionString = db.connectionString();
+    MainWindowController controller(state);
+    frmMain& w = controller.window();
+    controller.Load();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    w.setSearchValue(QStringLiteral("find"));
+    w.toolAction(QStringLiteral("ID_Start"))->trigger();
+    QVERIFY(controller.commands().run().state().RunActive);
+
+    w.showMinimized();
+    QTRY_VERIFY(controller.tray().icon()->isVisible());
+    QSignalSpy unloaded(&controller, &MainWindowController::unloaded);
+    // A question would block here in a modal box; exit asks none.
+    controller.tray().icon()->contextMenu()->actions().at(1)->trigger();
+    QCOMPARE(unloaded.count(), 1);
+    QVERIFY(!controller.tray().icon()->isVisible());
+    QVERIFY(controller.commands().run().state().StopRequested);
+    QVERIFY(!state.Connection);
 }
 
 QTEST_MAIN(TestMainWindowController)
