@@ -8,6 +8,8 @@
 #include "mainwindow/Twips.h"
 #include "mainwindow/WindowGeometryStore.h"
 #include "mainwindow/frmMain.h"
+#include "options/dlgAbout.h"
+#include "options/frmOpt.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -57,6 +59,18 @@ MainWindowController::MainWindowController(DataSourceState& state, QObject* pare
             return;
         frmStructure viewer(*state.Connection, window);
         viewer.exec();
+    };
+    actions.showOptions = [window] {
+        frmOpt options({[window] { window->SetTB(); },
+                        [window] {
+                            window->LoadLanguage();
+                        }},
+                       window);
+        options.exec();
+    };
+    actions.showAbout = [window] {
+        dlgAbout about(window);
+        about.exec();
     };
     actions.openDocument = [](const QString& address) {
         QDesktopServices::openUrl(documentUrl(address));

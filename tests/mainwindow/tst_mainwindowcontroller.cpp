@@ -106,6 +106,22 @@ void TestMainWindowController::clicksRunASearchAndQuitUnloads()
     QCOMPARE(structureTables, QStringList({"Order Details"}));
     QVERIFY(!w.findChild<frmStructure*>());
 
+    // Options and About show modally too, and go when closed.
+    for (const char* id : {"ID_Options", "ID_About"}) {
+        QString shown;
+        QTimer::singleShot(50, this, [&] {
+            if (QWidget* dialog = QApplication::activeModalWidget()) {
+                shown = QString::fromLatin1(dialog->metaObject()->className());
+                dialog->close();
+            }
+        });
+        w.toolAction(QString::fromLatin1(id))->trigger();
+        QCOMPARE(shown,
+                 QString::fromLatin1(id) == QLatin1String("ID_Options") ? QStringLiteral("dorvane::frmOpt")
+                                                                        : QStringLiteral("dorvane::dlgAbout"));
+        QVERIFY(!QApplication::activeModalWidget());
+    }
+
     QSignalSpy unloaded(&controller, &MainWindowController::unloaded);
     w.toolAction(QStringLiteral("ID_Quit"))->trigger();
     QCOMPARE(unloaded.count(), 1);
