@@ -4,6 +4,8 @@
 #include <QDateTime>
 #include <QTime>
 
+#include <optional>
+
 namespace dorvane {
 
 namespace {
@@ -23,20 +25,131 @@ QString nonNull(QString text)
     return text;
 }
 
-// The locale's short date with a four-digit year: "1/5/25" would read back as 2025 for 1925.
-QString dateText(const QDate& date, const QLocale& locale)
+// What the conversion needs of a locale, worked out once per locale rather than per value: a run turns
+// every date and number of a table into text.
+class LocaleTexts
 {
-    QString format = locale.dateFormat(QLocale::ShortFormat);
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return locale.toString(date, format);
+public:
+    explicit LocaleTexts(const QLocale& locale) : m_locale(locale)
+    {
+        m_locale.setNumberOptions(m_locale.numberOptions() | QLocale::OmitGroupSeparator);
+        m_asciiIntegers = m_locale.zeroDigit() == QLatin1String("0") && m_locale.negativeSign() == QLatin1String("-");
+        // The short date with a four-digit year: "1/5/25" would read back as 2025 for 1925.
+        m_dateFormat = m_locale.dateFormat(QLocale::ShortFormat);
+        if (!m_dateFormat.contains(QLatin1String("yyyy")))
+            m_dateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        m_dateTokens = parseDateFormat(m_dateFormat);
+    }
+
+    const QLocale& locale() const { return m_locale; }
+
+    template<typename Integer> QString integerText(Integer value) const
+    {
+        return m_asciiIntegers ? QString::number(value) : m_locale.toString(value);
+    }
+
+    QString dateText(const QDate& date) const
+    {
+        if (m_dateTokens.isEmpty() || !m_asciiIntegers || !date.isValid() || date.year() < 1000 || date.year() > 9999)
+            return m_locale.toString(date, m_dateFormat);
+        QString text;
+        text.reserve(10);
+        for (const DateToken& token : m_dateTokens) {
+            switch (token.kind) {
+            case DateToken::Day:
+                appendNumber(text, date.day(), token.width);
+                break;
+            case DateToken::Month:
+                appendNumber(text, date.month(), token.width);
+                break;
+            case DateToken::Year:
+                appendNumber(text, date.year(), 4);
+                break;
+            case DateToken::Literal:
+                text += token.literal;
+                break;
+            }
+        }
+        return text;
+    }
+
+private:
+    struct DateToken
+    {
+        enum Kind
+        {
+            Day,
+            Month,
+            Year,
+            Literal,
+        } kind;
+        int width = 0;
+        QString literal;
+    };
+
+    static void appendNumber(QString& text, int value, int width)
+    {
+        const QString digits = QString::number(value);
+        for (qsizetype pad = width - digits.size(); pad > 0; --pad)
+            text += QLatin1Char('0');
+        text += digits;
+    }
+
+    // Days, months and four-digit years as numbers, with plain separators; any other element (names
+    // of months or days, quotes) leaves the format to QLocale: the result is empty then.
+    static QList<DateToken> parseDateFormat(const QString& format)
+    {
+        QList<DateToken> tokens;
+        qsizetype i = 0;
+        while (i < format.size()) {
+            const QChar c = format[i];
+            qsizetype run = 1;
+            while (i + run < format.size() && format[i + run] == c)
+                ++run;
+            if (c == QLatin1Char('d') && run <= 2) {
+                tokens.append({DateToken::Day, int(run), {}});
+            } else if (c == QLatin1Char('M') && run <= 2) {
+                tokens.append({DateToken::Month, int(run), {}});
+            } else if (c == QLatin1Char('y') && run == 4) {
+                tokens.append({DateToken::Year, 4, {}});
+            } else if (c.isLetter() || c == QLatin1Char('\'')) {
+                return {};
+            } else {
+                tokens.append({DateToken::Literal, 0, QString(run, c)});
+            }
+            i += run;
+        }
+        return tokens;
+    }
+
+    QLocale m_locale;
+    bool m_asciiIntegers = false;
+    QString m_dateFormat;
+    QList<DateToken> m_dateTokens;
+};
+
+const LocaleTexts& localeTexts(const QLocale& locale)
+{
+    thread_local std::optional<LocaleTexts> cached;
+    thread_local QLocale cachedFor;
+    if (!cached || !(cachedFor == locale)) {
+        cached.emplace(locale);
+        cachedFor = locale;
+    }
+    return *cached;
+}
+
+QString dateText(const QDate& date, const LocaleTexts& texts)
+{
+    return texts.dateText(date);
 }
 
 // Hours, minutes and seconds on the 24-hour clock, milliseconds only when there are any. The short
 // format would drop the seconds and the long one adds a time zone that a field's value does not have.
-QString timeText(const QTime& time, const QLocale& locale)
+QString timeText(const QTime& time, const LocaleTexts&)
 {
-    return locale.toString(time, time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
+    // The pattern holds digits and colons only, the same in every locale.
+    return time.toString(time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
 }
 
 // "-1234.50" as the locale writes it ("-1234,50" in German); a text that is no plain decimal number
@@ -90,8 +203,8 @@ QString fieldValueToText(const QVariant& value, int adoType, const QLocale& base
 {
     if (value.isNull() || !value.isValid())
         return {};
-    QLocale locale = baseLocale;
-    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    const LocaleTexts& texts = localeTexts(baseLocale);
+    const QLocale& locale = texts.locale();
     switch (value.typeId()) {
     case QMetaType::QString:
         return holdsDecimalText(adoType) ? decimalText(value.toString(), locale) : nonNull(value.toString());
@@ -100,17 +213,17 @@ QString fieldValueToText(const QVariant& value, int adoType, const QLocale& base
     case QMetaType::Int:
     case QMetaType::Short:
     case QMetaType::SChar:
-        return locale.toString(value.toInt());
+        return texts.integerText(value.toInt());
     case QMetaType::UInt:
     case QMetaType::UShort:
     case QMetaType::UChar:
-        return locale.toString(value.toUInt());
+        return texts.integerText(value.toUInt());
     case QMetaType::LongLong:
     case QMetaType::Long:
-        return locale.toString(value.toLongLong());
+        return texts.integerText(value.toLongLong());
     case QMetaType::ULongLong:
     case QMetaType::ULong:
-        return locale.toString(value.toULongLong());
+        return texts.integerText(value.toULongLong());
     case QMetaType::Double:
         return locale.toString(value.toDouble(), 'g', QLocale::FloatingPointShortest);
     case QMetaType::Float:
@@ -118,15 +231,15 @@ QString fieldValueToText(const QVariant& value, int adoType, const QLocale& base
         // are what a single-precision value holds.
         return locale.toString(double(value.toFloat()), 'g', 7);
     case QMetaType::QDate:
-        return dateText(value.toDate(), locale);
+        return dateText(value.toDate(), texts);
     case QMetaType::QTime:
-        return timeText(value.toTime(), locale);
+        return timeText(value.toTime(), texts);
     case QMetaType::QDateTime: {
         const QDateTime dt = value.toDateTime();
         // A date without a time of day shows as a date alone, as the runtime's conversion does.
         if (dt.time() == QTime(0, 0))
-            return dateText(dt.date(), locale);
-        return dateText(dt.date(), locale) + QLatin1Char(' ') + timeText(dt.time(), locale);
+            return dateText(dt.date(), texts);
+        return dateText(dt.date(), texts) + QLatin1Char(' ') + timeText(dt.time(), texts);
     }
     case QMetaType::QByteArray:
         return nonNull(QString::fromUtf8(value.toByteArray()));

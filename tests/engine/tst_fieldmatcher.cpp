@@ -96,6 +96,7 @@ private slots:
 
     void valueText_data();
     void valueText();
+    void datesAndNumbersMatchTheLocaleInEveryLocale();
     void valueTextReadsBack_data();
     void valueTextReadsBack();
 
@@ -708,6 +709,24 @@ void TestFieldMatcher::valueTextReadsBack()
     const QString text = fieldValueToText(value, type);
     QCOMPARE(convertFieldInput(QStringLiteral("F"), type, text), value);
     QVERIFY(fieldValueToText(QVariant(), type).isNull());
+}
+
+void TestFieldMatcher::datesAndNumbersMatchTheLocaleInEveryLocale()
+{
+    // The conversion formats dates and integers itself for speed; it must say what the locale says.
+    const QList<QDate> dates = {QDate(1925, 1, 5), QDate(2024, 12, 31), QDate(2000, 2, 29), QDate(1, 1, 1)};
+    for (const char* name : {"de_DE", "en_US", "en_GB", "fr_FR", "ja_JP", "ar_EG", "fa_IR", "hu_HU", "C"}) {
+        const QLocale locale {QLatin1String(name)};
+        QString format = locale.dateFormat(QLocale::ShortFormat);
+        if (!format.contains(QLatin1String("yyyy")))
+            format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        for (const QDate& date : dates)
+            QCOMPARE(fieldValueToText(QVariant(date), ado::adDBDate, locale), locale.toString(date, format));
+        QLocale plain = locale;
+        plain.setNumberOptions(QLocale::OmitGroupSeparator);
+        for (qint64 n : {qint64(0), qint64(-12345), qint64(9876543210)})
+            QCOMPARE(fieldValueToText(QVariant(n), ado::adBigInt, locale), plain.toString(n));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestFieldMatcher)
