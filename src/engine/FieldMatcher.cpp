@@ -39,6 +39,8 @@ int FieldMatcher::replacedMaxLength(qint64 definedSize)
 
 void FieldMatcher::prepare()
 {
+    // Asking the system for its locale costs more than converting a value; once per run entry will do.
+    m_locale = QLocale::system();
     m_search = effectiveSearch(m_surface.searchValue());
     m_caseSensitive = m_surface.caseSensitive();
     m_regEx = m_surface.regEx();
@@ -83,7 +85,7 @@ bool FieldMatcher::valueMatches(const QVariant& value, int adoType)
     // Texts are read in place: a copy per field would cost a reference count round trip on every visit.
     QString converted;
     if (!isText)
-        converted = fieldValueToText(value, adoType);
+        converted = fieldValueToText(value, adoType, m_locale);
     const QString& text = isText ? *static_cast<const QString*>(value.constData()) : converted;
     if (text.isEmpty())
         return !m_search;

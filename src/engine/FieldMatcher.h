@@ -9,6 +9,7 @@
 #include "engine/LiteralMatcher.h"
 #include "engine/RegExp.h"
 
+#include <QLocale>
 #include <QString>
 #include <QVariant>
 
@@ -68,6 +69,7 @@ private:
     RegExp displayExpression(const QString& search) const;
 
     MainSurface& m_surface;
+    QLocale m_locale;
     Mode m_mode = Mode::PartOfField;
     EditorValue m_search;
     bool m_caseSensitive = false;
