@@ -10,6 +10,88 @@ namespace dorvane {
 
 namespace {
 
+enum class ValueClass
+{
+    Number,
+    Date,
+    Other,
+};
+
+ValueClass valueClass(const QVariant& value, int adoType)
+{
+    switch (value.typeId()) {
+    case QMetaType::Int:
+    case QMetaType::UInt:
+    case QMetaType::LongLong:
+    case QMetaType::ULongLong:
+    case QMetaType::Long:
+    case QMetaType::ULong:
+    case QMetaType::Short:
+    case QMetaType::UShort:
+    case QMetaType::SChar:
+    case QMetaType::UChar:
+    case QMetaType::Double:
+    case QMetaType::Float:
+        return ValueClass::Number;
+    case QMetaType::QDate:
+    case QMetaType::QDateTime:
+    case QMetaType::QTime:
+        return ValueClass::Date;
+    case QMetaType::QString:
+        return holdsDecimalText(adoType) ? ValueClass::Number : ValueClass::Other;
+    default:
+        return ValueClass::Other;
+    }
+}
+
+// Every character a number's text can hold in this locale, both cases; empty when the locale writes
+// digits other than ASCII ones (no shortcut then).
+QString numberCharacters(const QLocale& locale)
+{
+    if (locale.zeroDigit() != QLatin1String("0"))
+        return {};
+    QString chars = QStringLiteral("0123456789+-.,eEinfINFaA");
+    chars += locale.negativeSign() + locale.positiveSign() + locale.decimalPoint() + locale.groupSeparator()
+        + locale.exponential();
+    return chars;
+}
+
+// Every character a date, time or date-time text can hold: digits, the separators of the short date
+// format, blank, colon and point. Empty when the format writes names (no shortcut then).
+QString dateCharacters(const QLocale& locale)
+{
+    if (locale.zeroDigit() != QLatin1String("0"))
+        return {};
+    const QString format = locale.dateFormat(QLocale::ShortFormat);
+    QString chars = QStringLiteral("0123456789 :.");
+    for (qsizetype i = 0; i < format.size();) {
+        const QChar c = format[i];
+        qsizetype run = 1;
+        while (i + run < format.size() && format[i + run] == c)
+            ++run;
+        i += run;
+        const bool numeric = ((c == QLatin1Char('d') || c == QLatin1Char('M')) && run <= 2) || c == QLatin1Char('y');
+        if (numeric)
+            continue;
+        if (c.isLetter() || c == QLatin1Char('\''))
+            return {}; // "MMM", "ddd" and the like write names
+        chars += c;
+    }
+    return chars;
+}
+
+// True when every character of text (compared without case) is one of chars; an empty set allows all.
+bool onlyCharactersOf(const QString& text, const QString& chars)
+{
+    if (chars.isEmpty())
+        return true;
+    for (const QChar c : text) {
+        if (!chars.contains(c, Qt::CaseInsensitive))
+            return false;
+    }
+    return true;
+}
+
 const QString WordBoundary = QStringLiteral("\\b");
 
 // True when text, read as a pattern, can only match itself: ASCII without any pattern syntax. A case-
@@ -61,6 +143,8 @@ void FieldMatcher::prepare()
     if (!m_search)
         return; // looking for empty fields: no expression is ever asked
     const Qt::CaseSensitivity cs = m_caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
+    m_searchFitsNumbers = onlyCharactersOf(*m_search, numberCharacters(m_locale));
+    m_searchFitsDates = onlyCharactersOf(*m_search, dateCharacters(m_locale));
     if (m_mode == Mode::PartOfField)
         m_literal = LiteralMatcher(*m_search, cs);
     if (m_mode == Mode::WholeWord && isPlainAsciiLiteral(*m_search))
@@ -82,6 +166,26 @@ bool FieldMatcher::valueMatches(const QVariant& value, int adoType)
     // Decimal values travel as text but are numbers: they never equal a typed text and are shown in the
     // locale's form.
     const bool isText = value.typeId() == QMetaType::QString && !holdsDecimalText(adoType);
+    // A number or date whose text cannot hold the search text needs no text: converting every value of
+    // such columns is most of what a run spends beside reading.
+    // Only a literal search text can be judged by its characters; a pattern ("\\d+") cannot.
+    const bool literalSearch = m_mode == Mode::PartOfField || (m_mode == Mode::WholeWord && m_wordPrefilter);
+    if (!isText && m_search && m_mode == Mode::WholeField)
+        return false; // a number, date or truth value never equals a typed text
+    if (!isText && m_search && literalSearch) {
+        switch (valueClass(value, adoType)) {
+        case ValueClass::Number:
+            if (!m_searchFitsNumbers)
+                return false;
+            break;
+        case ValueClass::Date:
+            if (!m_searchFitsDates)
+                return false;
+            break;
+        case ValueClass::Other:
+            break;
+        }
+    }
     // Texts are read in place: a copy per field would cost a reference count round trip on every visit.
     QString converted;
     if (!isText)

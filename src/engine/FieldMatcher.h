@@ -70,6 +70,8 @@ private:
 
     MainSurface& m_surface;
     QLocale m_locale;
+    bool m_searchFitsNumbers = true;
+    bool m_searchFitsDates = true;
     Mode m_mode = Mode::PartOfField;
     EditorValue m_search;
     bool m_caseSensitive = false;

@@ -91,6 +91,7 @@ private slots:
     void literalSearchAgreesWithQString_data();
     void literalSearchAgreesWithQString();
     void literalSearchRandomTexts();
+    void numbersAndDatesSkippedOnlyWhenTheirTextCannotMatch();
     void wholeWordAgreesWithItsExpression_data();
     void wholeWordAgreesWithItsExpression();
 
@@ -601,6 +602,43 @@ void TestFieldMatcher::literalSearchRandomTexts()
         for (const Qt::CaseSensitivity cs : {Qt::CaseInsensitive, Qt::CaseSensitive}) {
             if (LiteralMatcher(needle, cs).occursIn(text) != text.contains(needle, cs))
                 QFAIL(qPrintable(QStringLiteral("\"%1\" in \"%2\", case %3").arg(needle, text).arg(int(cs))));
+        }
+    }
+}
+
+void TestFieldMatcher::numbersAndDatesSkippedOnlyWhenTheirTextCannotMatch()
+{
+    // Numbers and dates are not turned into text when the search text holds a character their text
+    // cannot; the answer must be the one the text would give.
+    const QList<QPair<QVariant, int>> values = {
+        {QVariant(qint64(-12345)), ado::adBigInt},
+        {QVariant(int(2024)), ado::adInteger},
+        {QVariant(1.5e300), ado::adDouble},
+        {QVariant(-0.25), ado::adDouble},
+        {QVariant(qInf()), ado::adDouble},
+        {QVariant(QStringLiteral("-1234.50")), ado::adCurrency},
+        {QVariant(QDate(2024, 2, 29)), ado::adDBDate},
+        {QVariant(QDateTime(QDate(1999, 12, 31), QTime(23, 59, 58))), ado::adDBTimeStamp},
+        {QVariant(QTime(7, 5, 3)), ado::adDBTime},
+    };
+    const QStringList searches = {"12", "-1", "1.5", "1,5",   "e",  "E+", "inf", "2024",  "29", "23:59",
+                                  ":",  ".",  "/",   "Nadel", "1@", "a",  " ",   "05:03", "99"};
+    for (const QString& mode : {QStringLiteral("part"), QStringLiteral("word")}) {
+        for (const QString& search : searches) {
+            m_surface->setSearchValue(search);
+            m_surface->setWholeWord(mode == QLatin1String("word"));
+            FieldMatcher matcher(*m_surface);
+            matcher.prepare();
+            // The whole-word search text is a pattern, as the matcher uses it.
+            RegExp word(QStringLiteral("\\b") + search + QStringLiteral("\\b"));
+            word.setIgnoreCase(true);
+            for (const auto& [value, type] : values) {
+                const QString text = fieldValueToText(value, type);
+                const bool expected
+                    = mode == QLatin1String("part") ? text.contains(search, Qt::CaseInsensitive) : word.Test(text);
+                if (matcher.valueMatches(value, type) != expected)
+                    QFAIL(qPrintable(QStringLiteral("%1 \"%2\" in \"%3\"").arg(mode, search, text)));
+            }
         }
     }
 }
