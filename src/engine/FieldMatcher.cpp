@@ -44,49 +44,63 @@ ValueClass valueClass(const QVariant& value, int adoType)
     }
 }
 
-// Every character a number's text can hold in this locale, both cases; empty when the locale writes
-// digits other than ASCII ones (no shortcut then).
-QString numberCharacters(const QLocale& locale)
+// The characters a kind of value's text can hold: the listed ones (either case), any letter when names
+// may appear, or anything at all when nothing is known.
+struct CharacterSet
+{
+    QString chars;
+    bool letters = false;
+    bool anything = false;
+};
+
+// Every character a number's text can hold in this locale.
+CharacterSet numberCharacters(const QLocale& locale)
 {
     if (locale.zeroDigit() != QLatin1String("0"))
-        return {};
+        return {{}, false, true};
     QString chars = QStringLiteral("0123456789+-.,eEinfINFaA");
     chars += locale.negativeSign() + locale.positiveSign() + locale.decimalPoint() + locale.groupSeparator()
         + locale.exponential();
-    return chars;
+    return {chars, false, false};
 }
 
 // Every character a date, time or date-time text can hold: digits, the separators of the short date
-// format, blank, colon and point. Empty when the format writes names (no shortcut then).
-QString dateCharacters(const QLocale& locale)
+// format, blank, colon and point, and letters when the format writes names of months or days.
+CharacterSet dateCharacters(const QLocale& locale)
 {
     if (locale.zeroDigit() != QLatin1String("0"))
-        return {};
+        return {{}, false, true};
     const QString format = locale.dateFormat(QLocale::ShortFormat);
-    QString chars = QStringLiteral("0123456789 :.");
+    CharacterSet set {QStringLiteral("0123456789 :."), false, false};
     for (qsizetype i = 0; i < format.size();) {
         const QChar c = format[i];
         qsizetype run = 1;
         while (i + run < format.size() && format[i + run] == c)
             ++run;
         i += run;
-        const bool numeric = ((c == QLatin1Char('d') || c == QLatin1Char('M')) && run <= 2) || c == QLatin1Char('y');
-        if (numeric)
+        if (c == QLatin1Char('\''))
+            return {{}, false, true}; // quoted text may hold anything
+        if (c == QLatin1Char('d') || c == QLatin1Char('M') || c == QLatin1Char('y')) {
+            if (run >= 3 && c != QLatin1Char('y'))
+                set.letters = true; // "MMM", "dddd": names
             continue;
-        if (c.isLetter() || c == QLatin1Char('\''))
-            return {}; // "MMM", "ddd" and the like write names
-        chars += c;
+        }
+        if (c.isLetter())
+            return {{}, false, true};
+        set.chars += c;
     }
-    return chars;
+    return set;
 }
 
-// True when every character of text (compared without case) is one of chars; an empty set allows all.
-bool onlyCharactersOf(const QString& text, const QString& chars)
+// True when every character of text could stand in a text of the set (compared without case).
+bool onlyCharactersOf(const QString& text, const CharacterSet& set)
 {
-    if (chars.isEmpty())
+    if (set.anything)
         return true;
     for (const QChar c : text) {
-        if (!chars.contains(c, Qt::CaseInsensitive))
+        if (set.letters && c.isLetter())
+            continue;
+        if (!set.chars.contains(c, Qt::CaseInsensitive))
             return false;
     }
     return true;
