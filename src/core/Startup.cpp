@@ -1,6 +1,7 @@
 #include "core/Startup.h"
 
 #include "core/AppState.h"
+#include "core/LanguageFolder.h"
 #include "core/ProductInfo.h"
 #include "core/Settings.h"
 #include "core/StartupPlatform.h"
@@ -117,8 +118,8 @@ bool Startup::InitIniAndLanguage()
         WriteIniValue(QStringLiteral("Options"), QStringLiteral("Language"), state.LanguageName);
     }
 
-    const QString languageFile
-        = state.programPath(QStringLiteral("\\lang\\") + state.LanguageName + QStringLiteral(".lng"));
+    // A file named "English.LNG" is listed as "English" by the options dialog; it is found here too.
+    const QString languageFile = LanguageFolder::filePath(state.LanguageName);
     if (!fileExists(languageFile))
         return germanOnly();
 

@@ -54,6 +54,7 @@ private slots:
     void emptyIniLanguageFallsBackToUserSetting();
     void nonAdministratorSeesIntroTextsAndProgramEnds();
     void administratorWithLanguageFileStartsMainWindow();
+    void languageFileEndingInCapitalsIsFound();
     void backgroundColourIsWrittenAtEveryStart();
     void realAdministratorTestAllowsWritableFolder();
 };
@@ -165,6 +166,19 @@ void TestStartup::nonAdministratorSeesIntroTextsAndProgramEnds()
                             "Run as administrator.\r\n"
                             "Alternativ kann im Eigenschaften-Dialog unter Kompabilität\r\n"
                             "die Berechtigungsstufe auf Administrator gesetzt werden."));
+}
+
+void TestStartup::languageFileEndingInCapitalsIsFound()
+{
+    TempProgramFolder folder;
+    folder.writeFile("DVNReplacer.ini", "[Options]\r\nLanguage=English\r\n");
+    folder.writeFile("lang/English.LNG", "[frmMain]\r\nt1=Find\r\n");
+    RecordingPlatform platform;
+    Startup startup(platform, folder.path());
+    QCOMPARE(startup.Main(), Startup::Outcome::MainWindowStarted);
+    QVERIFY(platform.messages.isEmpty());
+    QVERIFY(!appState().GermanOnly);
+    QCOMPARE(ReadLanguageText("frmMain", "t1", ""), QStringLiteral("Find"));
 }
 
 void TestStartup::administratorWithLanguageFileStartsMainWindow()
