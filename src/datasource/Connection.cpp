@@ -74,12 +74,47 @@ bool isSqliteDriver(const QString& driverName)
     return driverName.contains(QLatin1String("sqlite3odbc"), Qt::CaseInsensitive);
 }
 
-QString withStepApi(const QString& connectionString)
+bool isMySqlFamilyDriver(const QString& driverName)
+{
+    return driverName.contains(QLatin1String("maodbc"), Qt::CaseInsensitive)
+        || driverName.contains(QLatin1String("myodbc"), Qt::CaseInsensitive);
+}
+
+QString withEntry(const QString& connectionString, const QString& entry)
 {
     QString result = connectionString.trimmed();
     if (!result.isEmpty() && !result.endsWith(QLatin1Char(';')))
         result += QLatin1Char(';');
-    return result + QStringLiteral("StepAPI=1");
+    return result + entry;
+}
+
+// MariaDB's and MySQL's drivers report the rows an UPDATE changed, not the rows it matched, unless option
+// bit 2 (FOUND_ROWS) is set: saving a value equal to the stored one would then count as "no row matched"
+// and be refused as changed meanwhile. Returns the string to open instead, or "" when the bit is there.
+QString withFoundRows(const QString& opened, const QString& driverOutput)
+{
+    const ConnectionStringEntries given = ConnectionStringEntries::parse(opened);
+    const ConnectionStringEntries completed = ConnectionStringEntries::parse(driverOutput);
+    QString optionKey = QStringLiteral("OPTION");
+    QString optionText;
+    for (const ConnectionStringEntries* entries : {&given, &completed}) {
+        for (const char* key : {"OPTION", "OPTIONS"}) {
+            if (optionText.isEmpty() && !entries->value(QLatin1String(key)).trimmed().isEmpty()) {
+                optionText = entries->value(QLatin1String(key)).trimmed();
+                optionKey = QLatin1String(key);
+            }
+        }
+    }
+    bool ok = true;
+    const qulonglong options = optionText.isEmpty() ? 0 : optionText.toULongLong(&ok, 0);
+    if (!ok || (options & 2u) != 0)
+        return QString();
+    ConnectionStringEntries changed = given;
+    if (changed.contains(optionKey))
+        changed.set(optionKey, QString::number(options | 2u));
+    else
+        return withEntry(opened, optionKey + QLatin1Char('=') + QString::number(options | 2u));
+    return changed.toString();
 }
 
 } // namespace
@@ -116,14 +151,20 @@ void Connection::Open()
     QString opened = m_connectionString;
     OdbcHandle dbc = OdbcHandle::allocate(SQL_HANDLE_DBC, OdbcEnvironment::handle());
     QString driverOutput = driverConnect(dbc.get(), opened);
-    if (isSqliteDriver(infoTextOf(dbc.get(), SQL_DRIVER_NAME))) {
+    const QString driverName = infoTextOf(dbc.get(), SQL_DRIVER_NAME);
+    QString reopen;
+    if (isSqliteDriver(driverName)) {
         const QString stepApi = ConnectionStringEntries::parse(driverOutput.isEmpty() ? opened : driverOutput)
                                     .value(QStringLiteral("StepAPI"));
-        if (stepApi.trimmed().isEmpty()) {
-            SQLDisconnect(dbc.get());
-            opened = withStepApi(opened);
-            driverOutput = driverConnect(dbc.get(), opened);
-        }
+        if (stepApi.trimmed().isEmpty())
+            reopen = withEntry(opened, QStringLiteral("StepAPI=1"));
+    } else if (isMySqlFamilyDriver(driverName)) {
+        reopen = withFoundRows(opened, driverOutput);
+    }
+    if (!reopen.isEmpty()) {
+        SQLDisconnect(dbc.get());
+        opened = reopen;
+        driverOutput = driverConnect(dbc.get(), opened);
     }
     m_handle = std::move(dbc);
     const QString completed = completeConnectionString(opened, driverOutput);
@@ -161,6 +202,7 @@ void Connection::readSourceFacts(const QString& completed)
     const QString driverName = infoText(SQL_DRIVER_NAME);
     const QString quoteCharacter = infoText(SQL_IDENTIFIER_QUOTE_CHAR);
     m_quoting = IdentifierQuoting::forDataSource(m_dbmsName, driverName, quoteCharacter);
+    m_catalogIsDatabase = isMySqlFamilyDriver(driverName);
 
     SQLUSMALLINT transactions = SQL_TC_NONE;
     if (!odbcSucceeded(SQLGetInfo(m_handle.get(), SQL_TXN_CAPABLE, &transactions, sizeof transactions, nullptr)))
@@ -227,8 +269,12 @@ SchemaRecordSet Connection::OpenSchema(int schema)
                         QStringLiteral("The schema %1 is not supported; only the tables schema (20) is.").arg(schema));
     }
     OdbcStatement statement(handle());
-    checkOdbc(SQLTables(statement.handle(), nullptr, 0, nullptr, 0, nullptr, 0, nullptr, 0), statement.odbcHandle(),
-              "SQLTables");
+    // MariaDB's driver lists the tables of every database the user may see (information_schema and
+    // performance_schema included), but "Select * FROM name" reaches only those of the current one.
+    QByteArray catalog = m_catalogIsDatabase ? odbctext::encode(infoText(SQL_DATABASE_NAME)) : QByteArray();
+    checkOdbc(SQLTables(statement.handle(), catalog.isEmpty() ? nullptr : odbctext::sqlChars(catalog),
+                        catalog.isEmpty() ? 0 : SQL_NTS, nullptr, 0, nullptr, 0, nullptr, 0),
+              statement.odbcHandle(), "SQLTables");
     const bool sqlite = m_rowUpdateGuard == RowUpdateGuard::Savepoint;
     std::vector<SQLWCHAR> buffer(512);
     QList<QVariantList> rows;
@@ -241,6 +287,9 @@ SchemaRecordSet Connection::OpenSchema(int schema)
         if (sqlite && row.at(3).toString() == QLatin1String("TABLE")
             && row.at(2).toString().startsWith(QLatin1String("sqlite_"), Qt::CaseInsensitive))
             row[3] = QStringLiteral("SYSTEM TABLE");
+        // Some drivers of the MySQL family say what information_schema says.
+        if (row.at(3).toString() == QLatin1String("BASE TABLE"))
+            row[3] = QStringLiteral("TABLE");
         rows.append(row);
     }
     return SchemaRecordSet({QStringLiteral("TABLE_CATALOG"), QStringLiteral("TABLE_SCHEMA"),

@@ -9,6 +9,14 @@
 // option is on; Open therefore adds "StepAPI=1" when the string (or the DSN behind it) leaves the option
 // unset, so that a record set walks a table with flat memory. An explicit "StepAPI=0" is respected.
 // The completed connection string then carries the option.
+//
+// MariaDB and MySQL: their drivers count the rows an UPDATE changed rather than those it matched, which
+// breaks the one-row check of an update that writes the stored value again; Open therefore sets option
+// bit 2 (FOUND_ROWS) in "OPTION=" when it is not set, keeping the other bits.
+//
+// OpenSchema lists the tables of the current database only on MariaDB and MySQL, whose drivers list every
+// database's otherwise (only those of the current one open by their bare name), and reports "BASE TABLE"
+// as "TABLE".
 #pragma once
 
 #include "datasource/ConnectionConstants.h"
@@ -110,6 +118,7 @@ private:
     QString m_dbmsName;
     IdentifierQuoting m_quoting;
     RowUpdateGuard m_rowUpdateGuard = RowUpdateGuard::Transaction;
+    bool m_catalogIsDatabase = false; // MySQL family: a catalog is a database, and the driver lists them all
     QList<ConnectionProperty> m_properties;
     std::vector<QueryRecordSet*> m_recordSets;
 };
