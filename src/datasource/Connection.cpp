@@ -80,6 +80,15 @@ bool isMySqlFamilyDriver(const QString& driverName)
         || driverName.contains(QLatin1String("myodbc"), Qt::CaseInsensitive);
 }
 
+// psqlODBC's and MySQL's Unicode builds end in "w"; MariaDB's driver is built for Unicode only.
+bool isUnicodeServerDriver(const QString& driverName)
+{
+    const QString library = driverName.section(QLatin1Char('/'), -1).toLower();
+    return library.startsWith(QLatin1String("psqlodbcw")) || library.startsWith(QLatin1String("libmaodbc"))
+        || (library.contains(QLatin1String("myodbc"))
+            && library.section(QLatin1Char('.'), 0, 0).endsWith(QLatin1Char('w')));
+}
+
 QString withEntry(const QString& connectionString, const QString& entry)
 {
     QString result = connectionString.trimmed();
@@ -203,6 +212,7 @@ void Connection::readSourceFacts(const QString& completed)
     const QString quoteCharacter = infoText(SQL_IDENTIFIER_QUOTE_CHAR);
     m_quoting = IdentifierQuoting::forDataSource(m_dbmsName, driverName, quoteCharacter);
     m_catalogIsDatabase = isMySqlFamilyDriver(driverName);
+    m_reportsWideText = isUnicodeServerDriver(driverName);
 
     SQLUSMALLINT transactions = SQL_TC_NONE;
     if (!odbcSucceeded(SQLGetInfo(m_handle.get(), SQL_TXN_CAPABLE, &transactions, sizeof transactions, nullptr)))

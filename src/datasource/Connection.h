@@ -96,6 +96,10 @@ public:
     };
     RowUpdateGuard rowUpdateGuard() const { return m_rowUpdateGuard; }
 
+    // True for the Unicode drivers of PostgreSQL, MariaDB and MySQL: their text columns count as wide
+    // types (see odbctypes::wideCharacterType).
+    bool reportsWideText() const { return m_reportsWideText; }
+
     // For record sets: the connection handle; throws DataError when the connection is closed.
     SQLHDBC handle() const;
 
@@ -118,6 +122,7 @@ private:
     QString m_dbmsName;
     IdentifierQuoting m_quoting;
     RowUpdateGuard m_rowUpdateGuard = RowUpdateGuard::Transaction;
+    bool m_reportsWideText = false;
     bool m_catalogIsDatabase = false; // MySQL family: a catalog is a database, and the driver lists them all
     QList<ConnectionProperty> m_properties;
     std::vector<QueryRecordSet*> m_recordSets;

@@ -61,6 +61,20 @@ int adoTypeForSqlType(int sqlType, bool isUnsigned)
     }
 }
 
+int wideCharacterType(int sqlType)
+{
+    switch (sqlType) {
+    case SQL_CHAR:
+        return SQL_WCHAR;
+    case SQL_VARCHAR:
+        return SQL_WVARCHAR;
+    case SQL_LONGVARCHAR:
+        return SQL_WLONGVARCHAR;
+    default:
+        return sqlType;
+    }
+}
+
 ValueKind valueKindForAdoType(int adoType)
 {
     switch (adoType) {

@@ -10,6 +10,11 @@ namespace odbctypes {
 
 int adoTypeForSqlType(int sqlType, bool isUnsigned);
 
+// The wide twin of a narrow character type (SQL_VARCHAR → SQL_WVARCHAR, ...); other types stay. A Unicode
+// driver reports its text columns as wide types to an application calling the wide API, as ADO's ODBC
+// provider does, but as narrow ones to us, since we call the narrow API; the ADO number follows ADO.
+int wideCharacterType(int sqlType);
+
 // How values of an ADO type travel between the driver and a QVariant.
 enum class ValueKind
 {

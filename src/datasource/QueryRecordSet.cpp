@@ -135,7 +135,8 @@ void QueryRecordSet::describeColumns()
         field.m_sqlType = sqlType;
         field.m_columnSize = columnSize;
         field.m_decimalDigits = digits;
-        field.m_type = odbctypes::adoTypeForSqlType(sqlType, integerType && isUnsigned == SQL_TRUE);
+        const int reportedType = m_connection->reportsWideText() ? odbctypes::wideCharacterType(sqlType) : int(sqlType);
+        field.m_type = odbctypes::adoTypeForSqlType(reportedType, integerType && isUnsigned == SQL_TRUE);
         field.m_kind = odbctypes::valueKindForAdoType(field.m_type);
         field.m_definedSize = definedSizeFor(field.m_kind, columnSize, displaySize);
     }
