@@ -213,6 +213,17 @@ void Connection::readSourceFacts(const QString& completed)
     m_quoting = IdentifierQuoting::forDataSource(m_dbmsName, driverName, quoteCharacter);
     m_catalogIsDatabase = isMySqlFamilyDriver(driverName);
     m_reportsWideText = isUnicodeServerDriver(driverName);
+    m_utf8Text = false;
+    if (m_catalogIsDatabase) {
+        try {
+            OdbcStatement charset(m_handle.get());
+            charset.executeDirect(QStringLiteral("SELECT @@character_set_results"));
+            std::vector<SQLWCHAR> buffer(64);
+            const std::optional<QString> name = charset.fetch() ? charset.text(1, buffer) : std::nullopt;
+            m_utf8Text = name && name->startsWith(QLatin1String("utf8"), Qt::CaseInsensitive);
+        } catch (const DataError&) {
+        }
+    }
 
     SQLUSMALLINT transactions = SQL_TC_NONE;
     if (!odbcSucceeded(SQLGetInfo(m_handle.get(), SQL_TXN_CAPABLE, &transactions, sizeof transactions, nullptr)))

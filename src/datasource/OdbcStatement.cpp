@@ -115,6 +115,42 @@ std::optional<QString> OdbcStatement::text(SQLUSMALLINT column, std::vector<SQLW
     return result;
 }
 
+std::optional<QString> OdbcStatement::utf8Text(SQLUSMALLINT column, std::vector<char>& buffer)
+{
+    if (buffer.size() < 2)
+        buffer.resize(8192);
+    SQLLEN indicator = 0;
+    SQLRETURN rc = SQLGetData(handle(), column, SQL_C_CHAR, buffer.data(), SQLLEN(buffer.size()), &indicator);
+    if (rc == SQL_NO_DATA)
+        return QString();
+    check(rc, "SQLGetData");
+    if (indicator == SQL_NULL_DATA)
+        return std::nullopt;
+    const qsizetype capacity = qsizetype(buffer.size()) - 1; // room for the driver's terminating zero
+    if (indicator != SQL_NO_TOTAL && indicator <= capacity)
+        return QString::fromUtf8(buffer.data(), qsizetype(indicator));
+
+    QByteArray bytes;
+    if (indicator != SQL_NO_TOTAL)
+        bytes.reserve(qsizetype(indicator));
+    bytes.append(buffer.data(), capacity);
+    const size_t wanted = indicator != SQL_NO_TOTAL ? size_t(indicator) + 1 : 0;
+    if (wanted > buffer.size() && wanted <= MaxRetainedBuffer)
+        buffer.resize(wanted);
+    while (true) {
+        rc = SQLGetData(handle(), column, SQL_C_CHAR, buffer.data(), SQLLEN(buffer.size()), &indicator);
+        if (rc == SQL_NO_DATA)
+            break;
+        check(rc, "SQLGetData");
+        const qsizetype room = qsizetype(buffer.size()) - 1;
+        const qsizetype piece = indicator == SQL_NO_TOTAL || indicator > room ? room : qsizetype(indicator);
+        bytes.append(buffer.data(), piece);
+        if (rc == SQL_SUCCESS)
+            break;
+    }
+    return QString::fromUtf8(bytes);
+}
+
 std::optional<QByteArray> OdbcStatement::binary(SQLUSMALLINT column, std::vector<char>& buffer)
 {
     if (buffer.empty())

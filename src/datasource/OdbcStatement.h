@@ -40,6 +40,9 @@ public:
     // to fit long values so that the next rows take one call.
     std::optional<QString> text(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer);
     std::optional<QByteArray> binary(SQLUSMALLINT column, std::vector<char>& buffer);
+    // Text that the driver delivers as UTF-8 through SQL_C_CHAR (see Connection::deliversUtf8Text). The
+    // bytes of a long value are joined before decoding, so a character split between pieces stays whole.
+    std::optional<QString> utf8Text(SQLUSMALLINT column, std::vector<char>& buffer);
     std::optional<qint64> int64(SQLUSMALLINT column);
     std::optional<quint64> uint64(SQLUSMALLINT column);
     std::optional<double> real(SQLUSMALLINT column);

@@ -78,6 +78,7 @@ void QueryRecordSet::open(Connection& connection, const QString& source, const Q
     try {
         m_statement = std::make_unique<OdbcStatement>(connection.handle());
         m_connection = &connection;
+        m_utf8Text = connection.deliversUtf8Text();
         connection.attach(this);
         m_source = source;
         m_tableName = tableName;
@@ -279,7 +280,8 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
     OdbcStatement& statement = *m_statement;
     switch (field.m_kind) {
     case ValueKind::Text: {
-        std::optional<QString> text = statement.text(column, m_textBuffer);
+        std::optional<QString> text
+            = m_utf8Text ? statement.utf8Text(column, m_utf8Buffer) : statement.text(column, m_textBuffer);
         field.m_value = text ? QVariant(std::move(*text)) : QVariant();
         return;
     }

@@ -119,6 +119,8 @@ private:
     QSet<QString> m_movedRows; // keys of rows this record set moved ahead by changing their key
     std::vector<SQLWCHAR> m_textBuffer;
     std::vector<char> m_binaryBuffer;
+    std::vector<char> m_utf8Buffer;
+    bool m_utf8Text = false; // the connection delivers text fastest as UTF-8
 };
 
 } // namespace dorvane

@@ -72,6 +72,8 @@ private slots:
     void completedStringReopensTheSameSource_data() { addServerRows(); }
     void completedStringReopensTheSameSource();
     void dataLinkListsAndReachesTheDriver_data() { addServerRows(); }
+    void longUnicodeTextIsReadWhole_data() { addServerRows(); }
+    void longUnicodeTextIsReadWhole();
     void dataLinkListsAndReachesTheDriver();
 };
 
@@ -231,6 +233,31 @@ void TestServerSources::dataLinkListsAndReachesTheDriver()
     QVERIFY(DataLinkOdbc::installedDrivers().contains(driver));
     const DataLinkOdbc::TestResult result = DataLinkOdbc::testConnection(connectionString);
     QVERIFY2(result.succeeded, qPrintable(result.message));
+}
+
+void TestServerSources::longUnicodeTextIsReadWhole()
+{
+    OPEN_SERVER(connection);
+    // MariaDB hands text over as UTF-8, the others as UTF-16 (the test servers' results are utf8mb4).
+    QCOMPARE(connection.deliversUtf8Text(), backend == TestBackend::MariaDb);
+    // Far longer than one read buffer, with characters of two, three and four bytes in UTF-8 whose bytes
+    // fall across the borders of the pieces.
+    // 5000 times 10 bytes: within MariaDB's TEXT (64 KiB), far beyond the 8 KiB read buffer.
+    const QStringList characters
+        = {QStringLiteral("ä"), QStringLiteral("東"), QStringLiteral("😀"), QStringLiteral("x")};
+    QString text;
+    for (int i = 0; i < 5000 * 4; ++i)
+        text += characters.at((i / 3 + i) % 4);
+    const QString table = connection.quoteIdentifier(QStringLiteral("Long"));
+    connection.Execute(QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, t TEXT, s VARCHAR(10))").arg(table));
+    connection.Execute(QStringLiteral("INSERT INTO %1 VALUES (1, '%2', 'Ωmega'), (2, '', NULL)").arg(table, text));
+    QueryRecordSet rs;
+    rs.OpenTable(connection, QStringLiteral("Long"));
+    QCOMPARE(rs.Fields(1).Value().toString(), text);
+    QCOMPARE(rs.Fields(2).Value(), QVariant(QStringLiteral("Ωmega")));
+    rs.MoveNext();
+    QCOMPARE(rs.Fields(1).Value(), QVariant(QString(QLatin1String(""))));
+    QVERIFY(rs.Fields(2).Value().isNull());
 }
 
 QTEST_GUILESS_MAIN(TestServerSources)
