@@ -46,8 +46,13 @@ HeadlessRun::~HeadlessRun()
 
 void HeadlessRun::open(const QString& databaseFile)
 {
+    openConnection(QStringLiteral("DRIVER=SQLite3;Database=") + databaseFile);
+}
+
+void HeadlessRun::openConnection(const QString& connectionString)
+{
     m_connection = std::make_unique<Connection>();
-    m_connection->setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + databaseFile);
+    m_connection->setConnectionString(connectionString);
     m_connection->Open();
 }
 

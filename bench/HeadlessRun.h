@@ -30,6 +30,8 @@ public:
 
     // Opens the connection on a SQLite file; throws DataError.
     void open(const QString& databaseFile);
+    // Opens the connection on any ODBC connection string (a database server); throws DataError.
+    void openConnection(const QString& connectionString);
     Connection& connection() { return *m_connection; }
     // Closes the connection; only between runs.
     void close() { m_connection.reset(); }

@@ -1,4 +1,7 @@
-// dorvane-bench run-scan [--rows N] [--repeat K]
+// dorvane-bench run-scan [--rows N] [--repeat K] [--connection STRING]
+//
+// With --connection the scan table is made (once) in the database that STRING opens, a PostgreSQL or
+// MariaDB server for instance, and both sides read it there; the output lines stay the same.
 //
 // A copy of the scan table (build/bench-data/scan-N.db, made on first use; default 200 000 rows) whose
 // last field of the last row holds the only hit. The engine side is the Start command on that one table
@@ -29,11 +32,13 @@ namespace {
 // '@' is not among the characters of the generated texts, so nothing else in the table matches.
 const QString Needle = QStringLiteral("Nadel@Ende");
 
-bool parseArguments(const QStringList& arguments, int& rows, int& repeat)
+bool parseArguments(const QStringList& arguments, int& rows, int& repeat, QString& connectionString)
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         bool ok = true;
-        if (arguments.at(i) == QLatin1String("--rows") && i + 1 < arguments.size())
+        if (arguments.at(i) == QLatin1String("--connection") && i + 1 < arguments.size())
+            connectionString = arguments.at(++i);
+        else if (arguments.at(i) == QLatin1String("--rows") && i + 1 < arguments.size())
             rows = arguments.at(++i).toInt(&ok);
         else if (arguments.at(i) == QLatin1String("--repeat") && i + 1 < arguments.size())
             repeat = arguments.at(++i).toInt(&ok);
@@ -64,33 +69,41 @@ int runRunScanBenchmark(const QStringList& arguments)
 {
     int rows = 200000;
     int repeat = 3;
-    if (!parseArguments(arguments, rows, repeat)) {
-        std::fprintf(stderr, "usage: dorvane-bench run-scan [--rows N] [--repeat K]\n");
+    QString server;
+    if (!parseArguments(arguments, rows, repeat, server)) {
+        std::fprintf(stderr, "usage: dorvane-bench run-scan [--rows N] [--repeat K] [--connection STRING]\n");
         return 2;
     }
 
     try {
-        const QString source = scanDatabaseFile(rows);
-        {
-            Connection maker;
-            maker.setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + source);
-            maker.Open();
-            if (prepareScanTable(maker, rows))
-                std::printf("run-scan: made %d rows in %s\n", rows, qPrintable(source));
-        }
-        QTemporaryDir work;
-        const QString file = work.filePath(QStringLiteral("run-scan.db"));
-        if (!work.isValid() || !QFile::copy(source, file)) {
-            std::fprintf(stderr, "run-scan: cannot copy %s\n", qPrintable(source));
-            return 1;
-        }
-
         HeadlessRun run;
         if (!run.isValid()) {
             std::fprintf(stderr, "run-scan: cannot lay out a program folder\n");
             return 1;
         }
-        run.open(file);
+        QTemporaryDir work;
+        if (server.isEmpty()) {
+            const QString source = scanDatabaseFile(rows);
+            {
+                Connection maker;
+                maker.setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + source);
+                maker.Open();
+                if (prepareScanTable(maker, rows))
+                    std::printf("run-scan: made %d rows in %s\n", rows, qPrintable(source));
+            }
+            const QString file = work.filePath(QStringLiteral("run-scan.db"));
+            if (!work.isValid() || !QFile::copy(source, file)) {
+                std::fprintf(stderr, "run-scan: cannot copy %s\n", qPrintable(source));
+                return 1;
+            }
+            run.open(file);
+        } else {
+            run.openConnection(server);
+            // Only the needle's row changes, and it is written again below: the table can stay for the
+            // next time.
+            if (prepareScanTable(run.connection(), rows))
+                std::printf("run-scan: made %d rows in the server's database\n", rows);
+        }
         run.connection().Execute(
             QStringLiteral("UPDATE %1 SET note = '%2' WHERE id = %3").arg(scanTableName(), Needle).arg(rows));
         const QString expectedHit = QStringLiteral("%1.6").arg(rows - 1);

@@ -71,7 +71,7 @@ void makeTable(Connection& connection, int rows)
     connection.Execute(QStringLiteral("DROP TABLE IF EXISTS scan_rows"));
     connection.Execute(
         QStringLiteral("CREATE TABLE scan_rows (id INTEGER PRIMARY KEY, code VARCHAR(12), name VARCHAR(40), "
-                       "memo TEXT, amount DOUBLE, day DATE, note TEXT)"));
+                       "memo TEXT, amount DOUBLE PRECISION, day DATE, note TEXT)"));
     QRandomGenerator random(20240105);
     connection.Execute(QStringLiteral("BEGIN"));
     constexpr int Batch = 200;

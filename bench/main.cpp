@@ -25,9 +25,13 @@ const Subcommand Subcommands[] = {
      dorvane::bench::runScanBenchmark},
     {"match", "match [--values N]             the field test of every matching mode over generated text values",
      dorvane::bench::runMatchBenchmark},
-    {"run-scan", "run-scan [--rows N] [--repeat K]   a run to its only hit in the last row against a bare ODBC scan",
+    {"run-scan",
+     "run-scan [--rows N] [--repeat K] [--connection STRING]   a run to its only hit in the last row against a bare "
+     "ODBC scan",
      dorvane::bench::runRunScanBenchmark},
-    {"run-replace", "run-replace [--rows N] [--repeat K]   replace without halt against a bare scan-and-update loop",
+    {"run-replace",
+     "run-replace [--rows N] [--repeat K] [--connection STRING]   replace without halt against a bare "
+     "scan-and-update loop",
      dorvane::bench::runRunReplaceBenchmark},
 };
 
