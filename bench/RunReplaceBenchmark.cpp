@@ -1,4 +1,8 @@
-// dorvane-bench run-replace [--rows N] [--repeat K]
+// dorvane-bench run-replace [--rows N] [--repeat K] [--connection STRING]
+//
+// With --connection both sides work in the database that STRING opens (a PostgreSQL or MariaDB server):
+// the scan table is made there once, the source with the word is the table replace_source, and the fresh
+// copies are the tables replace_engine and replace_bare; the output lines stay the same.
 //
 // The scan table (build/bench-data/scan-N.db, made on first use; default 200 000 rows) with a word put
 // into the long text of every hundredth row. The engine side is "replace without halt" with ReplaceDelay 0
@@ -40,11 +44,13 @@ namespace {
 const QString Word = QStringLiteral("Quokkafant");
 const QString Replacement = QStringLiteral("Wombatfant");
 
-bool parseArguments(const QStringList& arguments, int& rows, int& repeat)
+bool parseArguments(const QStringList& arguments, int& rows, int& repeat, QString& server)
 {
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         bool ok = true;
-        if (arguments.at(i) == QLatin1String("--rows") && i + 1 < arguments.size())
+        if (arguments.at(i) == QLatin1String("--connection") && i + 1 < arguments.size())
+            server = arguments.at(++i);
+        else if (arguments.at(i) == QLatin1String("--rows") && i + 1 < arguments.size())
             rows = arguments.at(++i).toInt(&ok);
         else if (arguments.at(i) == QLatin1String("--repeat") && i + 1 < arguments.size())
             repeat = arguments.at(++i).toInt(&ok);
@@ -91,6 +97,59 @@ QString freshCopy(const QTemporaryDir& work, const QString& source, const QStrin
     return file;
 }
 
+// Where the copies live: files beside each other for SQLite, tables of one database on a server.
+struct Place
+{
+    const QTemporaryDir& work;
+    QString server; // empty: SQLite files
+
+    QString sourceName() const
+    {
+        return server.isEmpty() ? work.filePath(QStringLiteral("source.db")) : QStringLiteral("replace_source");
+    }
+    QString connectionFor(const QString& copy) const { return server.isEmpty() ? connectionString(copy) : server; }
+    QString tableFor(const QString& copy) const { return server.isEmpty() ? scanTableName() : copy; }
+};
+
+const QString ScanColumns = QStringLiteral("(id INTEGER PRIMARY KEY, code VARCHAR(12), name VARCHAR(40), memo TEXT, "
+                                           "amount DOUBLE PRECISION, day DATE, note TEXT)");
+
+void copyTable(Connection& connection, const QString& from, const QString& to)
+{
+    connection.Execute(QStringLiteral("DROP TABLE IF EXISTS %1").arg(to));
+    connection.Execute(QStringLiteral("CREATE TABLE %1 %2").arg(to, ScanColumns));
+    connection.Execute(QStringLiteral("INSERT INTO %1 SELECT * FROM %2").arg(to, from));
+}
+
+void makeSource(const Place& place, int rows)
+{
+    if (place.server.isEmpty()) {
+        makeReplaceSource(place.sourceName(), rows);
+        return;
+    }
+    Connection connection;
+    connection.setConnectionString(place.server);
+    connection.Open();
+    if (prepareScanTable(connection, rows))
+        std::printf("run-replace: made %d rows in the server's database\n", rows);
+    copyTable(connection, scanTableName(), place.sourceName());
+    connection.Execute(QStringLiteral("UPDATE %1 SET memo = CONCAT(SUBSTR(memo, 1, 250), ' %2 ', SUBSTR(memo, 251)) "
+                                      "WHERE MOD(id, 100) = 0")
+                           .arg(place.sourceName(), Word));
+}
+
+// A fresh copy of the source: the file name of the copy (SQLite) or the name of its table (server).
+QString makeCopy(const Place& place, const QString& name)
+{
+    if (place.server.isEmpty())
+        return freshCopy(place.work, place.sourceName(), name + QStringLiteral(".db"));
+    Connection connection;
+    connection.setConnectionString(place.server);
+    connection.Open();
+    copyTable(connection, place.sourceName(), name);
+    return name;
+}
+
 // Rows whose texts hold the word and rows whose texts hold the replacement.
 struct Census
 {
@@ -98,25 +157,30 @@ struct Census
     qint64 replacement = 0;
 };
 
-Census census(const QString& file)
+Census census(const Place& place, const QString& copy)
 {
     Connection connection;
-    connection.setConnectionString(connectionString(file));
+    connection.setConnectionString(place.connectionFor(copy));
     connection.Open();
     const auto count = [&](const QString& text) {
         OdbcStatement statement(connection.handle());
-        statement.executeDirect(QStringLiteral("SELECT COUNT(*) FROM %1 WHERE instr(lower(code || name || memo || "
-                                               "ifnull(note, '')), lower('%2')) > 0")
-                                    .arg(scanTableName(), text));
+        // SQLite 3.40 has no CONCAT; the servers' || is not concatenation everywhere (MariaDB).
+        statement.executeDirect(
+            place.server.isEmpty() ? QStringLiteral("SELECT COUNT(*) FROM %1 WHERE instr(lower(code || name || memo || "
+                                                    "ifnull(note, '')), lower('%2')) > 0")
+                                         .arg(scanTableName(), text)
+                                   : QStringLiteral("SELECT COUNT(*) FROM %1 WHERE LOWER(CONCAT(code, name, memo, "
+                                                    "COALESCE(note, ''))) LIKE '%%2%'")
+                                         .arg(copy, text.toLower()));
         return statement.scalarInt64().value_or(-1);
     };
     return Census {count(Word), count(Replacement)};
 }
 
-double engineReplace(const QString& file, HeadlessRun& run, QStringList& messages)
+double engineReplace(const Place& place, const QString& copy, HeadlessRun& run, QStringList& messages)
 {
-    run.open(file);
-    run.prepare(scanTableName(), Word, Replacement, true);
+    run.openConnection(place.connectionFor(copy));
+    run.prepare(place.tableFor(copy), Word, Replacement, true);
     QElapsedTimer timer;
     timer.start();
     run.start();
@@ -157,10 +221,11 @@ bool readText(SQLHSTMT statement, SQLUSMALLINT column, std::vector<SQLWCHAR>& bu
 }
 
 // The floor of a replace run: one pass over every field, and one UPDATE by key for each hit.
-double bareReplace(const QString& file, qint64& hits)
+double bareReplace(const Place& place, const QString& copy, qint64& hits)
 {
+    const QString table = place.tableFor(copy);
     Connection connection;
-    connection.setConnectionString(connectionString(file));
+    connection.setConnectionString(place.connectionFor(copy));
     connection.Open();
     const SQLHDBC dbc = connection.handle();
     OdbcStatement reader(dbc);
@@ -169,7 +234,7 @@ double bareReplace(const QString& file, qint64& hits)
 
     QElapsedTimer timer;
     timer.start();
-    const QByteArray query = connection.tableQuery(scanTableName()).toUtf8();
+    const QByteArray query = connection.tableQuery(table).toUtf8();
     check(SQLExecDirect(reader.handle(), reinterpret_cast<SQLCHAR*>(const_cast<char*>(query.data())), SQL_NTS),
           "SQLExecDirect");
     SQLSMALLINT columns = 0;
@@ -190,7 +255,7 @@ double bareReplace(const QString& file, qint64& hits)
     SQLLEN keyIndicator = 0;
     for (SQLUSMALLINT c = 1; c <= SQLUSMALLINT(columns) && c <= 7; ++c) {
         SQLHSTMT writer = writers[c - 1].handle();
-        const QByteArray update = "UPDATE " + scanTableName().toUtf8() + " SET " + names[c] + " = ? WHERE id = ?";
+        const QByteArray update = "UPDATE " + table.toUtf8() + " SET " + names[c] + " = ? WHERE id = ?";
         check(SQLPrepare(writer, reinterpret_cast<SQLCHAR*>(const_cast<char*>(update.data())), SQL_NTS), "SQLPrepare");
         check(SQLBindParameter(writer, 1, SQL_PARAM_INPUT, SQL_C_WCHAR, SQL_WVARCHAR, newText.size(), 0, newText.data(),
                                SQLLEN(newText.size() * sizeof(SQLWCHAR)), &newTextLength),
@@ -250,8 +315,9 @@ int runRunReplaceBenchmark(const QStringList& arguments)
 {
     int rows = 200000;
     int repeat = 3;
-    if (!parseArguments(arguments, rows, repeat)) {
-        std::fprintf(stderr, "usage: dorvane-bench run-replace [--rows N] [--repeat K]\n");
+    QString server;
+    if (!parseArguments(arguments, rows, repeat, server)) {
+        std::fprintf(stderr, "usage: dorvane-bench run-replace [--rows N] [--repeat K] [--connection STRING]\n");
         return 2;
     }
 
@@ -261,9 +327,9 @@ int runRunReplaceBenchmark(const QStringList& arguments)
             std::fprintf(stderr, "run-replace: cannot make a work folder\n");
             return 1;
         }
-        const QString source = work.filePath(QStringLiteral("source.db"));
-        makeReplaceSource(source, rows);
-        const Census before = census(source);
+        const Place place {work, server};
+        makeSource(place, rows);
+        const Census before = census(place, place.sourceName());
         std::printf("run-replace: rows=%d rows_with_word=%lld\n", rows, static_cast<long long>(before.word));
 
         HeadlessRun run({{QStringLiteral("Win"), QStringLiteral("ReplaceDelay"), QStringLiteral("0")}});
@@ -276,15 +342,15 @@ int runRunReplaceBenchmark(const QStringList& arguments)
         double bestBare = std::numeric_limits<double>::max();
         qint64 hits = 0;
         for (int round = 0; round < repeat; ++round) {
-            const QString engineFile = freshCopy(work, source, QStringLiteral("engine.db"));
+            const QString engineCopy = makeCopy(place, QStringLiteral("replace_engine"));
             QStringList messages;
-            const double engine = engineReplace(engineFile, run, messages);
-            const Census engineAfter = census(engineFile);
+            const double engine = engineReplace(place, engineCopy, run, messages);
+            const Census engineAfter = census(place, engineCopy);
 
-            const QString bareFile = freshCopy(work, source, QStringLiteral("bare.db"));
+            const QString bareCopy = makeCopy(place, QStringLiteral("replace_bare"));
             hits = 0;
-            const double bare = bareReplace(bareFile, hits);
-            const Census bareAfter = census(bareFile);
+            const double bare = bareReplace(place, bareCopy, hits);
+            const Census bareAfter = census(place, bareCopy);
 
             std::printf("run-replace: round %d engine_s=%.3f bare_s=%.3f\n", round + 1, engine, bare);
             std::fflush(stdout);
