@@ -167,6 +167,10 @@ void Connection::Open()
                                     .value(QStringLiteral("StepAPI"));
         if (stepApi.trimmed().isEmpty())
             reopen = withEntry(opened, QStringLiteral("StepAPI=1"));
+        // The driver waits 100 s for a lock by default: a save that meets another program's lock (or a
+        // row changed meanwhile in WAL mode) would hang the window that long before it fails.
+        if (ConnectionStringEntries::parse(m_connectionString).value(QStringLiteral("Timeout")).trimmed().isEmpty())
+            reopen = withEntry(reopen.isEmpty() ? opened : reopen, QStringLiteral("Timeout=5000"));
     } else if (isMySqlFamilyDriver(driverName)) {
         reopen = withFoundRows(opened, driverOutput);
     }

@@ -51,6 +51,8 @@ void TestConnection::opensAndReportsTheCompletedString()
     const QString completed = connection.ConnectionString();
     QVERIFY2(completed.startsWith(QStringLiteral("DRIVER=SQLite3;")), qPrintable(completed));
     QVERIFY2(completed.contains(QStringLiteral("StepAPI=1")), qPrintable(completed));
+    // A lock held by another program is waited for 5 s, not the driver's 100 s.
+    QVERIFY2(completed.contains(QStringLiteral("Timeout=5000")), qPrintable(completed));
     QVERIFY2(completed.contains(QStringLiteral("Database=") + db.filePath()), qPrintable(completed));
 
     Connection again;
@@ -66,10 +68,13 @@ void TestConnection::keepsAnExplicitStepApiChoice()
     SqliteDatabase db(m_dir.path(), QStringLiteral("stepapi.db"));
     db.exec(QStringLiteral("CREATE TABLE t (x TEXT)"));
     Connection connection;
-    connection.setConnectionString(db.connectionString() + QStringLiteral(";StepAPI=0"));
+    connection.setConnectionString(db.connectionString() + QStringLiteral(";StepAPI=0;Timeout=250"));
     connection.Open();
     QVERIFY2(connection.ConnectionString().contains(QStringLiteral("StepAPI=0")),
              qPrintable(connection.ConnectionString()));
+    QVERIFY2(connection.ConnectionString().contains(QStringLiteral("Timeout=250")),
+             qPrintable(connection.ConnectionString()));
+    QVERIFY(!connection.ConnectionString().contains(QStringLiteral("Timeout=5000")));
     QVERIFY(!connection.ConnectionString().contains(QStringLiteral("StepAPI=1")));
 }
 
