@@ -16,6 +16,7 @@
 #include "RunReplaceBenchmark.h"
 
 #include "HeadlessRun.h"
+#include "RunArguments.h"
 #include "ScanBenchmark.h"
 
 #include "core/DataError.h"
@@ -43,24 +44,6 @@ namespace {
 // Ten letters in a row: the generated texts do not hold the word by chance.
 const QString Word = QStringLiteral("Quokkafant");
 const QString Replacement = QStringLiteral("Wombatfant");
-
-bool parseArguments(const QStringList& arguments, int& rows, int& repeat, QString& server)
-{
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        bool ok = true;
-        if (arguments.at(i) == QLatin1String("--connection") && i + 1 < arguments.size())
-            server = arguments.at(++i);
-        else if (arguments.at(i) == QLatin1String("--rows") && i + 1 < arguments.size())
-            rows = arguments.at(++i).toInt(&ok);
-        else if (arguments.at(i) == QLatin1String("--repeat") && i + 1 < arguments.size())
-            repeat = arguments.at(++i).toInt(&ok);
-        else
-            ok = false;
-        if (!ok || rows < 1 || repeat < 1)
-            return false;
-    }
-    return true;
-}
 
 QString connectionString(const QString& file)
 {
@@ -313,13 +296,14 @@ double bareReplace(const Place& place, const QString& copy, qint64& hits)
 
 int runRunReplaceBenchmark(const QStringList& arguments)
 {
-    int rows = 200000;
-    int repeat = 3;
-    QString server;
-    if (!parseArguments(arguments, rows, repeat, server)) {
+    RunArguments options;
+    if (!options.parse(arguments)) {
         std::fprintf(stderr, "usage: dorvane-bench run-replace [--rows N] [--repeat K] [--connection STRING]\n");
         return 2;
     }
+    const int rows = options.rows;
+    const int repeat = options.repeat;
+    const QString& server = options.server;
 
     try {
         QTemporaryDir work;

@@ -12,6 +12,7 @@
 #include "RunScanBenchmark.h"
 
 #include "HeadlessRun.h"
+#include "RunArguments.h"
 #include "ScanBenchmark.h"
 
 #include "core/DataError.h"
@@ -32,24 +33,6 @@ namespace {
 // '@' is not among the characters of the generated texts, so nothing else in the table matches.
 const QString Needle = QStringLiteral("Nadel@Ende");
 
-bool parseArguments(const QStringList& arguments, int& rows, int& repeat, QString& connectionString)
-{
-    for (qsizetype i = 0; i < arguments.size(); ++i) {
-        bool ok = true;
-        if (arguments.at(i) == QLatin1String("--connection") && i + 1 < arguments.size())
-            connectionString = arguments.at(++i);
-        else if (arguments.at(i) == QLatin1String("--rows") && i + 1 < arguments.size())
-            rows = arguments.at(++i).toInt(&ok);
-        else if (arguments.at(i) == QLatin1String("--repeat") && i + 1 < arguments.size())
-            repeat = arguments.at(++i).toInt(&ok);
-        else
-            ok = false;
-        if (!ok || rows < 1 || repeat < 1)
-            return false;
-    }
-    return true;
-}
-
 // The engine's way: Start, and the walk returns to the caller with the hit on display.
 double engineRun(HeadlessRun& run, QString& hit)
 {
@@ -67,13 +50,14 @@ double engineRun(HeadlessRun& run, QString& hit)
 
 int runRunScanBenchmark(const QStringList& arguments)
 {
-    int rows = 200000;
-    int repeat = 3;
-    QString server;
-    if (!parseArguments(arguments, rows, repeat, server)) {
+    RunArguments options;
+    if (!options.parse(arguments)) {
         std::fprintf(stderr, "usage: dorvane-bench run-scan [--rows N] [--repeat K] [--connection STRING]\n");
         return 2;
     }
+    const int rows = options.rows;
+    const int repeat = options.repeat;
+    const QString& server = options.server;
 
     try {
         HeadlessRun run;
