@@ -3,6 +3,7 @@
 #include "core/DataError.h"
 #include "datasource/FileDriverTable.h"
 
+#include "DataErrorOf.h"
 #include "TempProgramFolder.h"
 
 #include <QDir>
@@ -10,19 +11,10 @@
 #include <QTest>
 
 using namespace dorvane;
+using dorvane::test::dataErrorOf;
 using dorvane::test::TempProgramFolder;
 
 namespace {
-
-template<typename Operation> QString dataErrorOf(Operation operation)
-{
-    try {
-        operation();
-    } catch (const DataError& error) {
-        return error.description();
-    }
-    return QStringLiteral("<no data error>");
-}
 
 QList<FileDriverRow> rowsOf(MemoryRecordSet& table)
 {

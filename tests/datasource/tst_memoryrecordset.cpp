@@ -3,6 +3,8 @@
 #include "datasource/DataTypeLayout.h"
 #include "datasource/MemoryRecordSet.h"
 
+#include "DataErrorOf.h"
+
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
@@ -11,20 +13,9 @@
 #include <QUuid>
 
 using namespace dorvane;
+using dorvane::test::dataErrorOf;
 
 namespace {
-
-// Runs `operation` and returns the description of the DataError it raised; fails the test when it
-// raised none.
-template<typename Operation> QString dataErrorOf(Operation operation)
-{
-    try {
-        operation();
-    } catch (const DataError& error) {
-        return error.description();
-    }
-    return QStringLiteral("<no data error>");
-}
 
 MemoryRecordSet dataTypeTable(const QList<std::tuple<QString, bool, int>>& rows)
 {

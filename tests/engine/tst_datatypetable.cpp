@@ -5,6 +5,7 @@
 #include "engine/DataTypeName.h"
 #include "engine/DataTypeTable.h"
 
+#include "DataErrorOf.h"
 #include "TempProgramFolder.h"
 
 #include <QFile>
@@ -13,19 +14,10 @@
 #include <QTest>
 
 using namespace dorvane;
+using dorvane::test::dataErrorOf;
 using dorvane::test::TempProgramFolder;
 
 namespace {
-
-template<typename Operation> QString dataErrorOf(Operation operation)
-{
-    try {
-        operation();
-    } catch (const DataError& error) {
-        return error.description();
-    }
-    return QStringLiteral("<no data error>");
-}
 
 // The options dialog's way: open updatable, change the row of one type, write back.
 void setCheck(int adoType, bool check)
