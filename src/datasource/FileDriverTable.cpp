@@ -2,9 +2,7 @@
 
 #include "core/AdoTypes.h"
 #include "core/AppState.h"
-#include "datasource/RecordSetError.h"
-
-#include <QFileInfo>
+#include "datasource/SysTableFile.h"
 
 namespace dorvane {
 
@@ -44,13 +42,11 @@ QString extensionOf(const QString& fileName)
     return dot >= start ? lower.mid(dot + 1) : QString();
 }
 
-void requireColumns(MemoryRecordSet& table, const QString& path)
+const QString TableKind = QStringLiteral("file-driver table");
+
+QStringList tableFields()
 {
-    for (const QString& name : {ExtField, StrField, FileField}) {
-        if (table.fieldIndex(name) < 0)
-            throw recordSetError(
-                QStringLiteral("The file \"%1\" is no file-driver table: it has no field \"%2\".").arg(path, name));
-    }
+    return {ExtField, StrField, FileField};
 }
 
 } // namespace
@@ -106,13 +102,7 @@ MemoryRecordSet BuildFileDriverTable(const QString& path)
 
 MemoryRecordSet openFileDriverTable(MemoryRecordSet::LockType lockType)
 {
-    const QString path = fileDriverTablePath();
-    if (!QFileInfo::exists(path))
-        return BuildFileDriverTable(path);
-    MemoryRecordSet table;
-    table.Open(path, lockType);
-    requireColumns(table, path);
-    return table;
+    return openSysTable(fileDriverTablePath(), lockType, TableKind, tableFields(), BuildFileDriverTable);
 }
 
 FileDriverRow currentFileDriverRow(MemoryRecordSet& table)
@@ -175,9 +165,7 @@ QString fileDriverConnectionString(const FileDriverRow& row, const QString& file
 
 void saveFileDriverTable(MemoryRecordSet& table)
 {
-    table.UpdateBatch();
-    table.Save(fileDriverTablePath());
-    table.Close();
+    saveSysTable(table, fileDriverTablePath());
 }
 
 } // namespace dorvane

@@ -2,7 +2,7 @@
 
 #include "core/AppState.h"
 #include "datasource/DataTypeLayout.h"
-#include "datasource/RecordSetError.h"
+#include "datasource/SysTableFile.h"
 
 #include <QDateTime>
 #include <QFileInfo>
@@ -90,20 +90,18 @@ LookupCache& lookupCache()
     return cache;
 }
 
-void requireColumns(MemoryRecordSet& table, const QString& path)
+const QString TableKind = QStringLiteral("data-type table");
+
+QStringList tableFields()
 {
-    for (const QString& name : {DataTypeField, CheckField, AdoNrField}) {
-        if (table.fieldIndex(name) < 0)
-            throw recordSetError(
-                QStringLiteral("The file \"%1\" is no data-type table: it has no field \"%2\".").arg(path, name));
-    }
+    return {DataTypeField, CheckField, AdoNrField};
 }
 
 QHash<int, TypeEntry> readTypes(const QString& path)
 {
     MemoryRecordSet table;
     table.Open(path);
-    requireColumns(table, path);
+    requireSysTableFields(table, path, TableKind, tableFields());
     QHash<int, TypeEntry> types;
     for (table.MoveFirst(); !table.isEOF(); table.MoveNext()) {
         const QVariant number = table.Fields(AdoNrField).Value();
@@ -192,13 +190,7 @@ MemoryRecordSet BuildDataTypeTable(const QString& path)
 
 MemoryRecordSet openDataTypeTable(MemoryRecordSet::LockType lockType)
 {
-    const QString path = dataTypeTablePath();
-    if (!QFileInfo::exists(path))
-        return BuildDataTypeTable(path);
-    MemoryRecordSet table;
-    table.Open(path, lockType);
-    requireColumns(table, path);
-    return table;
+    return openSysTable(dataTypeTablePath(), lockType, TableKind, tableFields(), BuildDataTypeTable);
 }
 
 DataTypeRow currentDataTypeRow(MemoryRecordSet& table)
@@ -235,9 +227,7 @@ void setDataTypeSettleTimeForTesting(qint64 nanoseconds)
 
 void saveDataTypeTable(MemoryRecordSet& table)
 {
-    table.UpdateBatch();
-    table.Save(dataTypeTablePath());
-    table.Close();
+    saveSysTable(table, dataTypeTablePath());
 }
 
 } // namespace dorvane
