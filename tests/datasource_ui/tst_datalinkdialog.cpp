@@ -6,6 +6,7 @@
 
 #include "PresetFileChooser.h"
 #include "SqliteDatabase.h"
+#include "WidgetChild.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -23,18 +24,11 @@
 #include <functional>
 
 using namespace dorvane;
+using dorvane::test::child;
 
 namespace {
 
 const QString SqliteDriver = QStringLiteral("SQLite3");
-
-template<typename T> T* child(QWidget* parent, const char* name)
-{
-    T* widget = parent->findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("widget %s missing", name);
-    return widget;
-}
 
 void selectListEntry(QListWidget* list, const QString& text)
 {

@@ -7,6 +7,7 @@
 
 #include "RecordingDialogMessages.h"
 #include "TempProgramFolder.h"
+#include "WidgetChild.h"
 
 #include <QLabel>
 #include <QLineEdit>
@@ -18,18 +19,11 @@
 #include <memory>
 
 using namespace dorvane;
+using dorvane::test::child;
 using dorvane::test::RecordingDialogMessages;
 using dorvane::test::TempProgramFolder;
 
 namespace {
-
-template<typename T> T* child(QWidget* parent, const char* name)
-{
-    T* widget = parent->findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("widget %s missing", name);
-    return widget;
-}
 
 QList<FileDriverRow> rowsOf(MemoryRecordSet& table)
 {

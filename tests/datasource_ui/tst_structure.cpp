@@ -6,6 +6,7 @@
 
 #include "SqliteDatabase.h"
 #include "TempProgramFolder.h"
+#include "WidgetChild.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -18,16 +19,9 @@
 #include <memory>
 
 using namespace dorvane;
+using dorvane::test::child;
 
 namespace {
-
-template<typename T> T* child(QWidget* parent, const char* name)
-{
-    T* widget = parent->findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("widget %s missing", name);
-    return widget;
-}
 
 QStringList columnTexts(const QTreeWidgetItem* parent, int column)
 {

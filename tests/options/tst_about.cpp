@@ -4,6 +4,7 @@
 #include "core/AppState.h"
 
 #include "TempProgramFolder.h"
+#include "WidgetChild.h"
 
 #include <QLabel>
 #include <QPushButton>
@@ -12,16 +13,9 @@
 #include <memory>
 
 using namespace dorvane;
+using dorvane::test::child;
 
 namespace {
-
-template<typename T> T* child(QWidget* parent, const char* name)
-{
-    T* widget = parent->findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("widget %s missing", name);
-    return widget;
-}
 
 const QByteArray EnglishAbout
     = "[dlgAbout]\r\nt0=About Dorvane\r\nt1=Version:\r\nt2=Web:\r\nt3=Support:\r\nt4=&Close\r\n";

@@ -13,6 +13,7 @@
 
 #include "RecordingDialogMessages.h"
 #include "TempProgramFolder.h"
+#include "WidgetChild.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -31,18 +32,11 @@
 #include <memory>
 
 using namespace dorvane;
+using dorvane::test::child;
 using dorvane::test::RecordingDialogMessages;
 using dorvane::test::TempProgramFolder;
 
 namespace {
-
-template<typename T> T* child(QWidget* parent, const char* name)
-{
-    T* widget = parent->findChild<T*>(QLatin1String(name));
-    if (!widget)
-        qFatal("widget %s missing", name);
-    return widget;
-}
 
 QByteArray optionTexts(const QByteArray& prefix)
 {
