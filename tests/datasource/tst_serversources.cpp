@@ -7,6 +7,7 @@
 #include "datasource/QueryRecordSet.h"
 #include "datasource/ui/DataLinkOdbc.h"
 
+#include "TableRows.h"
 #include "TestBackend.h"
 
 #include <QTest>
@@ -14,6 +15,7 @@
 #include <memory>
 
 using namespace dorvane;
+using dorvane::test::tableRows;
 using dorvane::test::TestBackend;
 
 Q_DECLARE_METATYPE(TestBackend)
@@ -36,22 +38,6 @@ void addServerRows()
     QTest::addColumn<TestBackend>("backend");
     QTest::newRow("PostgreSQL") << TestBackend::PostgreSql;
     QTest::newRow("MariaDB") << TestBackend::MariaDb;
-}
-
-QStringList tableRows(Connection& connection, const QString& table, const QString& order)
-{
-    QueryRecordSet rs;
-    rs.Open(connection, QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(connection.quoteIdentifier(table), order));
-    QStringList result;
-    for (; !rs.IsEOF(); rs.MoveNext()) {
-        QStringList values;
-        for (int i = 0; i < rs.FieldCount(); ++i) {
-            const QVariant v = rs.Fields(i).Value();
-            values.append(v.isNull() ? QStringLiteral("<NULL>") : v.toString());
-        }
-        result.append(values.join(QLatin1Char('|')));
-    }
-    return result;
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 #include "engine/RunControl.h"
 #include "engine/SearchRun.h"
 
+#include "TableRows.h"
 #include "TempProgramFolder.h"
 #include "TestBackend.h"
 
@@ -164,18 +165,7 @@ struct Bench
     QStringList rows(const QString& table, const QString& order = QStringLiteral("id"))
     {
         const std::unique_ptr<Connection> reader = otherConnection();
-        QueryRecordSet rs;
-        rs.Open(*reader, QStringLiteral("SELECT * FROM %1 ORDER BY %2").arg(reader->quoteIdentifier(table), order));
-        QStringList result;
-        for (; !rs.IsEOF(); rs.MoveNext()) {
-            QStringList values;
-            for (int i = 0; i < rs.FieldCount(); ++i) {
-                const QVariant v = rs.Fields(i).Value();
-                values.append(v.isNull() ? QStringLiteral("<NULL>") : v.toString());
-            }
-            result.append(values.join(QLatin1Char('|')));
-        }
-        return result;
+        return dorvane::test::tableRows(*reader, table, order);
     }
 };
 
