@@ -187,6 +187,18 @@ bool RunControl::writeField(int fieldIndex, const QVariant& value)
     }
 }
 
+bool RunControl::saveHit()
+{
+    if (!m_run.checkPattern())
+        return false;
+    const EditorValue replaced = m_surface.replacedView();
+    if (!writeField(m_run.state().CurrentField, replaced ? QVariant(*replaced) : QVariant()))
+        return false;
+    refreshReplaceText();
+    emptyViews();
+    return true;
+}
+
 bool RunControl::isLastHitOfRun() const
 {
     const RunState& s = m_run.state();
@@ -211,13 +223,8 @@ void RunControl::SaveCommand()
             m_surface.setStatusText(5, QStringLiteral("Gespeichert"));
         return;
     }
-    if (!m_run.checkPattern())
+    if (!saveHit())
         return;
-    const EditorValue replaced = m_surface.replacedView();
-    if (!writeField(s.CurrentField, replaced ? QVariant(*replaced) : QVariant()))
-        return;
-    refreshReplaceText();
-    emptyViews();
     m_surface.setStatusText(4, QString());
     m_surface.SetInterface(true);
     if (isLastHitOfRun())
@@ -233,13 +240,8 @@ void RunControl::onTimer1()
     // A stop (or the end of the run) since the hit was shown cancels the pending save.
     if (!m_surface.replaceAll() || !s.RunActive || s.StopRequested || s.CurrentField < 0 || !s.isRecordsetOpen())
         return;
-    if (!m_run.checkPattern())
+    if (!saveHit())
         return;
-    const EditorValue replaced = m_surface.replacedView();
-    if (!writeField(s.CurrentField, replaced ? QVariant(*replaced) : QVariant()))
-        return;
-    refreshReplaceText();
-    emptyViews();
     goOn();
 }
 

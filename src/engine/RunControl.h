@@ -59,6 +59,10 @@ private:
     Continuation skipTableStep();
     // Writes a value into a field of the current record; shows the error and answers false on failure.
     bool writeField(int fieldIndex, const QVariant& value);
+    // The save step of the Save command and of "replace without halt": the replaced view into the field
+    // of the hit on display, then fresh replace text and empty views. False when the pattern is refused or
+    // the write failed; nothing after the write has then happened.
+    bool saveHit();
 
     SearchRun& m_run;
     MainSurface& m_surface;
