@@ -3,12 +3,12 @@
 // headless surface, the tool catalogue, the run and its controls.
 #pragma once
 
-#include "core/HeadlessSurface.h"
-#include "core/MainWindowTexts.h"
-#include "core/ToolCatalogue.h"
 #include "datasource/Connection.h"
-#include "engine/RunControl.h"
-#include "engine/SearchRun.h"
+#include "mainwindow/RunControl.h"
+#include "mainwindow/SearchRun.h"
+#include "presentation/HeadlessSurface.h"
+#include "presentation/MainWindowTexts.h"
+#include "presentation/ToolCatalogue.h"
 
 #include <QTemporaryDir>
 

@@ -3,12 +3,12 @@
 #include "core/AppState.h"
 #include "core/ApplicationHelpFile.h"
 #include "core/DataError.h"
-#include "core/MainSurface.h"
-#include "core/MainWindowTexts.h"
 #include "core/ProductInfo.h"
 #include "core/Settings.h"
-#include "core/ToolCatalogue.h"
 #include "datasource/Connection.h"
+#include "presentation/MainSurface.h"
+#include "presentation/MainWindowTexts.h"
+#include "presentation/ToolCatalogue.h"
 
 #include <QLatin1StringView>
 

@@ -5,11 +5,11 @@
 // All references must outlive the commands; the texts are read at each use. UI thread only.
 #pragma once
 
-#include "datasource/DataSourceOpener.h"
 #include "datasource/DataSourceState.h"
-#include "engine/RunControl.h"
-#include "engine/SearchRun.h"
 #include "mainwindow/MainWindowActions.h"
+#include "mainwindow/RunControl.h"
+#include "mainwindow/SearchRun.h"
+#include "presentation/DataSourceOpener.h"
 
 #include <QString>
 

@@ -1,8 +1,8 @@
 #include "mainwindow/MainWindowTray.h"
 
-#include "core/MainWindowTexts.h"
 #include "core/Settings.h"
 #include "mainwindow/frmMain.h"
+#include "presentation/MainWindowTexts.h"
 
 #include <QAction>
 #include <QMenu>

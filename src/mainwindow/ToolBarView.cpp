@@ -1,6 +1,6 @@
 #include "mainwindow/ToolBarView.h"
 
-#include "core/ToolCatalogue.h"
+#include "presentation/ToolCatalogue.h"
 
 #include <QAction>
 #include <QComboBox>

@@ -1,11 +1,11 @@
 #include "core/AppState.h"
-#include "core/HeadlessSurface.h"
 #include "mainwindow/LockableCheckBox.h"
 #include "mainwindow/LockableRadioButton.h"
 #include "mainwindow/MemoEdit.h"
 #include "mainwindow/PanelLayout.h"
 #include "mainwindow/Twips.h"
 #include "mainwindow/frmMain.h"
+#include "presentation/HeadlessSurface.h"
 
 #include "TempProgramFolder.h"
 

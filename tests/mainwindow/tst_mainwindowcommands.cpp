@@ -2,13 +2,13 @@
 // through the ODBC driver.
 #include "core/AppState.h"
 #include "core/ApplicationHelpFile.h"
-#include "core/HeadlessSurface.h"
-#include "core/MainWindowTexts.h"
 #include "core/ProductInfo.h"
 #include "core/Settings.h"
-#include "core/ToolCatalogue.h"
 #include "datasource/Connection.h"
 #include "mainwindow/MainWindowCommands.h"
+#include "presentation/HeadlessSurface.h"
+#include "presentation/MainWindowTexts.h"
+#include "presentation/ToolCatalogue.h"
 
 #include "PresetDataLinkPrompt.h"
 #include "PresetFileChooser.h"

@@ -2,7 +2,7 @@
 // loop as the pump. Messages and questions are recorded and answered from a queue that tests preset.
 #pragma once
 
-#include "core/MainSurface.h"
+#include "presentation/MainSurface.h"
 
 #include <QStringList>
 #include <QTimer>

@@ -1,7 +1,7 @@
 // MainWindowCaptions without widgets: the captions as plain texts, starting from the built-in ones.
 #pragma once
 
-#include "core/MainWindowCaptions.h"
+#include "presentation/MainWindowCaptions.h"
 
 #include <QMap>
 

@@ -1,11 +1,11 @@
-#include "core/MainWindowLanguage.h"
+#include "presentation/MainWindowLanguage.h"
 
 #include "core/AppState.h"
 #include "core/ApplicationHelpFile.h"
-#include "core/MainSurface.h"
-#include "core/MainWindowCaptions.h"
 #include "core/Settings.h"
-#include "core/ToolCatalogue.h"
+#include "presentation/MainSurface.h"
+#include "presentation/MainWindowCaptions.h"
+#include "presentation/ToolCatalogue.h"
 
 namespace dorvane {
 

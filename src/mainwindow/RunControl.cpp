@@ -1,11 +1,11 @@
-#include "engine/RunControl.h"
+#include "mainwindow/RunControl.h"
 
 #include "core/DataError.h"
-#include "core/MainWindowTexts.h"
-#include "core/ToolCatalogue.h"
 #include "datasource/QueryRecordSet.h"
 #include "engine/DataTypeTable.h"
 #include "engine/FieldText.h"
+#include "presentation/MainWindowTexts.h"
+#include "presentation/ToolCatalogue.h"
 
 namespace dorvane {
 
@@ -167,7 +167,7 @@ void RunControl::Continue()
 
 void RunControl::Replace()
 {
-    m_run.matcher().ReplacePreview();
+    m_run.hitDisplay().ReplacePreview();
 }
 
 bool RunControl::writeField(int fieldIndex, const QVariant& value)
@@ -380,7 +380,7 @@ void RunControl::ShowCurrentField()
     m_tools.setEnabled(QStringLiteral("ID_Save"), true);
     m_tools.setEnabled(QStringLiteral("ID_Replace"), true);
     m_surface.setStatusText(4, DataTypeName(field.type));
-    const int maxLength = FieldMatcher::replacedMaxLength(field.definedSize);
+    const int maxLength = HitDisplay::replacedMaxLength(field.definedSize);
     m_surface.setReplacedMaxLength(maxLength);
     m_surface.setStatusText(5, QString::number(maxLength));
 }

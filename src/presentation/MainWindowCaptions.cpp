@@ -1,4 +1,4 @@
-#include "core/MainWindowCaptions.h"
+#include "presentation/MainWindowCaptions.h"
 
 namespace dorvane {
 

@@ -4,9 +4,12 @@
 // table, record and field, so Pause and Stop (which only set flags) take effect during a long walk.
 #pragma once
 
-#include "core/MainSurface.h"
 #include "engine/FieldMatcher.h"
-#include "engine/RunState.h"
+#include "engine/ReplacementProposal.h"
+#include "engine/SearchableTypes.h"
+#include "mainwindow/RunState.h"
+#include "presentation/HitDisplay.h"
+#include "presentation/MainSurface.h"
 
 #include <QElapsedTimer>
 
@@ -28,6 +31,7 @@ public:
     RunState& state() { return m_state; }
     const RunState& state() const { return m_state; }
     FieldMatcher& matcher() { return m_matcher; }
+    HitDisplay& hitDisplay() { return m_hitDisplay; }
 
     // Builds the table list: the selected table alone, or every base table of the source.
     void PrepareRunTables(const QString& selectedTable);
@@ -60,7 +64,10 @@ private:
     MainSurface& m_surface;
     ToolCatalogue& m_tools;
     const MainWindowTexts& m_texts;
+    SearchableTypes m_types;
     FieldMatcher m_matcher;
+    HitDisplay m_hitDisplay;
+    ReplacementProposal m_proposal;
     RunState m_state;
     int m_recordCount = 0;
     // The field panel's text for each field of the open table, made once per table: the walk shows it at

@@ -2,14 +2,14 @@
 // the main surface as the window's commands drive them. Every test runs on SQLite files, and again on
 // PostgreSQL and MariaDB when the environment names their servers (see TestBackend.h).
 #include "core/DataError.h"
-#include "core/HeadlessSurface.h"
-#include "core/MainWindowTexts.h"
 #include "core/Settings.h"
-#include "core/ToolCatalogue.h"
 #include "datasource/Connection.h"
 #include "datasource/QueryRecordSet.h"
-#include "engine/RunControl.h"
-#include "engine/SearchRun.h"
+#include "mainwindow/RunControl.h"
+#include "mainwindow/SearchRun.h"
+#include "presentation/HeadlessSurface.h"
+#include "presentation/MainWindowTexts.h"
+#include "presentation/ToolCatalogue.h"
 
 #include "TableRows.h"
 #include "TempProgramFolder.h"

@@ -1,14 +1,14 @@
-#include "datasource/DataSourceOpener.h"
+#include "presentation/DataSourceOpener.h"
 
 #include "core/DataError.h"
-#include "core/MainSurface.h"
-#include "core/MainWindowTexts.h"
 #include "core/ProductInfo.h"
-#include "core/ToolCatalogue.h"
 #include "datasource/Connection.h"
 #include "datasource/DataLinkPrompt.h"
 #include "datasource/FileChooser.h"
 #include "datasource/FileDriverTable.h"
+#include "presentation/MainSurface.h"
+#include "presentation/MainWindowTexts.h"
+#include "presentation/ToolCatalogue.h"
 
 #include <exception>
 #include <optional>

@@ -1,12 +1,12 @@
 #include "core/AppState.h"
 #include "core/ApplicationHelpFile.h"
-#include "core/HeadlessCaptions.h"
-#include "core/HeadlessSurface.h"
 #include "core/IniFile.h"
 #include "core/LanguageFolder.h"
-#include "core/MainWindowLanguage.h"
 #include "core/Settings.h"
-#include "core/ToolCatalogue.h"
+#include "presentation/HeadlessCaptions.h"
+#include "presentation/HeadlessSurface.h"
+#include "presentation/MainWindowLanguage.h"
+#include "presentation/ToolCatalogue.h"
 
 #include "TempProgramFolder.h"
 

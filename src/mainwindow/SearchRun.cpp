@@ -1,12 +1,14 @@
-#include "engine/SearchRun.h"
+#include "mainwindow/SearchRun.h"
 
 #include "core/DataError.h"
-#include "core/MainWindowTexts.h"
 #include "core/Settings.h"
-#include "core/ToolCatalogue.h"
 #include "datasource/Connection.h"
 #include "datasource/ConnectionConstants.h"
 #include "datasource/QueryRecordSet.h"
+#include "engine/DataTypeTable.h"
+#include "engine/FieldText.h"
+#include "presentation/MainWindowTexts.h"
+#include "presentation/ToolCatalogue.h"
 
 #include <QStringBuilder>
 
@@ -34,7 +36,8 @@ bool RunState::isRecordsetOpen() const
 
 SearchRun::SearchRun(ConnectionProvider connection, MainSurface& surface, ToolCatalogue& tools,
                      const MainWindowTexts& texts)
-    : m_connection(std::move(connection)), m_surface(surface), m_tools(tools), m_texts(texts), m_matcher(surface)
+    : m_connection(std::move(connection)), m_surface(surface), m_tools(tools), m_texts(texts),
+      m_types(dataTypeTablePath()), m_matcher(m_types), m_hitDisplay(surface)
 {
 }
 
@@ -174,7 +177,9 @@ void SearchRun::EndRun(const QString& text)
 bool SearchRun::checkPattern()
 {
     try {
-        m_matcher.prepare();
+        const MatchOptions options = m_surface.matchOptions();
+        m_matcher.prepare(options);
+        m_proposal = ReplacementProposal(options, ReplacementRule::DisplayExpression);
         return true;
     } catch (const DataError& error) {
         m_surface.showMessage(error.description());
@@ -306,7 +311,11 @@ void SearchRun::RunSearch()
                     try {
                         const QueryField& field = rs.Fields(f);
                         if (m_matcher.isHit(field.Value(), field.Type())) {
-                            m_matcher.ShowHit(fieldSnapshot(f), replaceWithoutHalt);
+                            const FieldSnapshot snapshot = fieldSnapshot(f);
+                            m_hitDisplay.ShowHit(
+                                snapshot,
+                                m_proposal.propose(fieldValueToText(snapshot.value, snapshot.type, m_matcher.locale())),
+                                replaceWithoutHalt);
                             s.CurrentField = f;
                             s.CurTable = t;
                             s.CurRecord = r;

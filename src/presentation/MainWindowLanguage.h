@@ -4,7 +4,7 @@
 // headless surface. UI thread only; the three collaborators must outlive this object.
 #pragma once
 
-#include "core/MainWindowTexts.h"
+#include "presentation/MainWindowTexts.h"
 
 #include <QString>
 

@@ -1,4 +1,4 @@
-#include "core/ToolCatalogue.h"
+#include "presentation/ToolCatalogue.h"
 
 #include <utility>
 

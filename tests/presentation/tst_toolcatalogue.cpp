@@ -1,6 +1,6 @@
 #include "core/Settings.h"
-#include "core/ToolBarOptions.h"
-#include "core/ToolCatalogue.h"
+#include "presentation/ToolBarOptions.h"
+#include "presentation/ToolCatalogue.h"
 
 #include "TempProgramFolder.h"
 

@@ -1,6 +1,6 @@
-#include "core/HeadlessSurface.h"
+#include "presentation/HeadlessSurface.h"
 
-#include "core/MainWindowCaptions.h"
+#include "presentation/MainWindowCaptions.h"
 
 #include <QCoreApplication>
 

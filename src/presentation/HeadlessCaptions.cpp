@@ -1,4 +1,4 @@
-#include "core/HeadlessCaptions.h"
+#include "presentation/HeadlessCaptions.h"
 
 namespace dorvane {
 

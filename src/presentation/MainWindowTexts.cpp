@@ -1,4 +1,4 @@
-#include "core/MainWindowTexts.h"
+#include "presentation/MainWindowTexts.h"
 
 namespace dorvane {
 

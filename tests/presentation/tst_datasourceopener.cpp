@@ -1,15 +1,15 @@
 // Opening data sources and choosing tables, headless: real SQLite files through the SQLite3 ODBC
 // driver, the real file-driver table in a temporary program folder, the dialogs answered through their
 // seams.
-#include "datasource/DataSourceOpener.h"
+#include "presentation/DataSourceOpener.h"
 
 #include "core/DataError.h"
-#include "core/HeadlessSurface.h"
-#include "core/MainWindowTexts.h"
 #include "core/ProductInfo.h"
-#include "core/ToolCatalogue.h"
 #include "datasource/Connection.h"
 #include "datasource/FileDriverTable.h"
+#include "presentation/HeadlessSurface.h"
+#include "presentation/MainWindowTexts.h"
+#include "presentation/ToolCatalogue.h"
 
 #include "PresetDataLinkPrompt.h"
 #include "PresetFileChooser.h"

@@ -1,7 +1,7 @@
-#include "core/ToolBarOptions.h"
+#include "presentation/ToolBarOptions.h"
 
 #include "core/Settings.h"
-#include "core/ToolCatalogue.h"
+#include "presentation/ToolCatalogue.h"
 
 namespace dorvane {
 

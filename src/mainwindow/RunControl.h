@@ -4,7 +4,7 @@
 // works through the tool catalogue and the main surface, so it runs headless.
 #pragma once
 
-#include "engine/SearchRun.h"
+#include "mainwindow/SearchRun.h"
 
 #include <functional>
 

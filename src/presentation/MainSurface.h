@@ -4,6 +4,8 @@
 // widgets; HeadlessSurface keeps plain values for tests and non-GUI front ends. UI thread only.
 #pragma once
 
+#include "engine/MatchOptions.h"
+
 #include <QString>
 
 #include <functional>
@@ -12,7 +14,7 @@
 namespace dorvane {
 
 // An editor's value: a text, or no value at all (which differs from the empty text).
-using EditorValue = std::optional<QString>;
+using EditorValue = OptionalText;
 
 class MainSurface
 {
@@ -98,6 +100,9 @@ public:
     // text, case-sensitive; an editor without a value counts as ""). An empty search text changes
     // nothing.
     void refreshReplacedView();
+
+    // The search and replacement editors and the switches as a run takes them.
+    MatchOptions matchOptions() const;
 };
 
 } // namespace dorvane
