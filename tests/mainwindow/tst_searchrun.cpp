@@ -5,8 +5,8 @@
 #include "core/Settings.h"
 #include "datasource/Connection.h"
 #include "datasource/QueryRecordSet.h"
-#include "mainwindow/RunControl.h"
-#include "mainwindow/SearchRun.h"
+#include "engine/RunSetup.h"
+#include "mainwindow/RunPresenter.h"
 #include "presentation/HeadlessSurface.h"
 #include "presentation/MainWindowTexts.h"
 #include "presentation/ToolCatalogue.h"
@@ -73,10 +73,13 @@ struct Bench
     ToolCatalogue tools;
     MainWindowTexts texts = testTexts();
     QString selectedTable;
-    SearchRun run {[this] { return connection.get(); }, surface, tools, texts};
-    RunControl control {run, surface, tools, texts, [this] {
-                            return selectedTable;
-                        }};
+    RunSetup setup {folder.path(), [this] {
+                        return connection.get();
+                    }};
+    RunSession& run = setup.session();
+    RunPresenter control {run, surface, tools, texts, [this] {
+                              return selectedTable;
+                          }};
 
     Bench(TestBackend backend, const QStringList& statements) : backend(backend)
     {
