@@ -1,14 +1,17 @@
 // An Access file read through the MDB Tools ODBC driver, which implements only part of the ODBC API:
 // it describes a result only after it ran, hands COUNT(*) over as text, refuses SQL_C_SBIGINT for a
-// 32-bit column, answers SQLSpecialColumns without a result, and cannot write. The file is the real
+// 32-bit column, answers SQLSpecialColumns without a result, and cannot write. The run goes through
+// it as through any source. The file is the real
 // fruit.mdb of tests/data/access (MIT, see the README there), copied for each test.
 #include "core/AdoTypes.h"
 #include "core/DataError.h"
 #include "datasource/Connection.h"
 #include "datasource/ConnectionTarget.h"
 #include "datasource/QueryRecordSet.h"
+#include "engine/RunSetup.h"
 
 #include <QCryptographicHash>
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -42,6 +45,7 @@ private slots:
     void readsAnSqlText();
     void saveFailsWithTheDriversMessageAndChangesNothing();
     void missingFileSaysSo();
+    void runSearchesAndCannotReplace();
 
 private:
     void open(Connection& connection) const;
@@ -188,6 +192,37 @@ void TestAccessFile::missingFileSaysSo()
         QCOMPARE(error.description(), QStringLiteral("The database file \"%1\" does not exist.").arg(missing));
     }
     QCOMPARE(connection.State(), int(ado::adStateClosed));
+}
+
+// The run over every table: a search finds the fields (two "Apple" and four "Pineapple" in four tables);
+// replacing without halt reports every save as failed and leaves the file as it was.
+void TestAccessFile::runSearchesAndCannotReplace()
+{
+    const QByteArray before = fileHash(m_file);
+    QTemporaryDir programFolder;
+    QVERIFY(QDir(programFolder.path()).mkdir(QStringLiteral("sys")));
+    Connection connection;
+    open(connection);
+    RunSetup setup(programFolder.path(), [&] { return &connection; });
+    RunOptions options;
+    options.match.search = QStringLiteral("apple");
+    options.match.replacement = QStringLiteral("pear");
+    options.policy = HitPolicy::SkipEvery;
+
+    const RunEnded searched = setup.session().runToEnd(options);
+    QCOMPARE(searched.ending, RunEnding::Completed);
+    QCOMPARE(searched.counts.tables, 5);
+    QCOMPARE(searched.counts.records, 37 + 18 + 4 + 13 + 12);
+    QCOMPARE(searched.counts.hits, 6);
+    QCOMPARE(searched.counts.faults, 0);
+
+    options.policy = HitPolicy::SaveEvery;
+    const RunEnded replaced = setup.session().runToEnd(options);
+    QCOMPARE(replaced.counts.hits, 6);
+    QCOMPARE(replaced.counts.saved, 0);
+    QCOMPARE(replaced.counts.failed, 6);
+    connection.Close();
+    QCOMPARE(fileHash(m_file), before);
 }
 
 QTEST_GUILESS_MAIN(TestAccessFile)
