@@ -31,16 +31,16 @@ namespace {
 MainWindowTexts testTexts()
 {
     MainWindowTexts t;
-    t.t1 = QStringLiteral("Suchen");
-    t.t19 = QStringLiteral("Alle Tabellen");
-    t.t26 = QStringLiteral("Keine Datenquelle");
-    t.t27 = QStringLiteral("Tabelle");
-    t.t28 = QStringLiteral("Datensatz");
-    t.t29 = QStringLiteral("Feld");
-    t.t30 = QStringLiteral("Fertig");
-    t.t31 = QStringLiteral("Abgebrochen");
-    t.t44 = QStringLiteral("Bitte einen Suchtext eingeben");
-    t.t45 = QStringLiteral("leer");
+    t.findLabel = QStringLiteral("Suchen");
+    t.allTablesName = QStringLiteral("Alle Tabellen");
+    t.noSourceStatus = QStringLiteral("Keine Datenquelle");
+    t.tableLabel = QStringLiteral("Tabelle");
+    t.recordLabel = QStringLiteral("Datensatz");
+    t.fieldLabel = QStringLiteral("Feld");
+    t.runCompleteStatus = QStringLiteral("Fertig");
+    t.runStoppedStatus = QStringLiteral("Abgebrochen");
+    t.missingSearchMessage = QStringLiteral("Bitte einen Suchtext eingeben");
+    t.emptySearchNote = QStringLiteral("leer");
     return t;
 }
 
