@@ -47,8 +47,8 @@ MainWindowCommands::MainWindowCommands(MainSurface& surface, ToolCatalogue& tool
                                        MainWindowActions actions, DataSourceState& state)
     : m_surface(surface), m_tools(tools), m_texts(texts), m_actions(std::move(actions)), m_state(state),
       m_opener(surface, tools, texts, fileChooser, dataLinkPrompt, state),
-      m_run([this] { return m_state.Connection.get(); }, surface, tools, texts),
-      m_control(m_run, surface, tools, texts, [this] { return m_state.SelectedTable; })
+      m_setup(appState().AppPath, [this] { return m_state.Connection.get(); }),
+      m_control(m_setup.session(), surface, tools, texts, [this] { return m_state.SelectedTable; })
 {
 }
 
@@ -71,7 +71,7 @@ void MainWindowCommands::Load()
     call(m_actions.loadLanguage);
     writeUserSetting(QStringLiteral("Options"), QStringLiteral("Version"), ProductVersion);
     writeUserSetting(QStringLiteral("Options"), QStringLiteral("AppPath"), appState().AppPath);
-    m_run.state().RunPaused = false;
+    run().state().RunPaused = false;
     LoadData();
     m_surface.refreshReplacedView();
     m_savedTable.clear();
@@ -190,7 +190,7 @@ void MainWindowCommands::ToolClick(const QString& id)
 
 bool MainWindowCommands::confirmNoRun()
 {
-    if (!m_run.state().RunActive)
+    if (!run().state().RunActive)
         return true;
     if (!m_surface.askYesNo(m_texts.t33 + QStringLiteral("\r\n") + m_texts.t34))
         return false;
@@ -247,7 +247,7 @@ void MainWindowCommands::AllTablesToggle()
         m_savedTable = m_tools.tableText();
         m_tools.setEnabled(StartTool, true);
         setSourceCaption(m_texts.t19, QStringLiteral(" "));
-        m_run.state().AllTablesMode = true;
+        run().state().AllTablesMode = true;
         break;
     case 1: // goes off
         m_tools.setEnabled(TablesTool, true);
@@ -256,7 +256,7 @@ void MainWindowCommands::AllTablesToggle()
         m_state.SelectedTable = m_tools.tableText();
         if (m_state.SelectedTable.isEmpty())
             m_tools.setEnabled(StartTool, false);
-        m_run.state().AllTablesMode = false;
+        run().state().AllTablesMode = false;
         break;
     default:
         break;
@@ -285,9 +285,9 @@ void MainWindowCommands::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    // A walk still on the stack sees this at its next check and returns without touching the record set.
-    m_run.state().StopRequested = true;
-    m_run.closeRunTable();
+    // A walk still on the stack sees the stop at its next check and returns without touching the record set.
+    run().stop();
+    run().closeRunTable();
     m_state.closeConnection();
     m_state.Connection.reset();
 }
