@@ -19,8 +19,6 @@ namespace dorvane {
 
 namespace {
 
-const QString StartTool = QStringLiteral("ID_Start");
-const QString StructureTool = QStringLiteral("ID_Structure");
 const QString TableType = QStringLiteral("TABLE");
 const QString CaptionOpen = QStringLiteral(" - [");
 const QString CaptionClose = QStringLiteral("]");
@@ -125,7 +123,7 @@ void DataSourceOpener::OpenDatabaseFile()
 
 QString DataSourceOpener::FindFile(const QString& ext)
 {
-    const QString chosen = m_fileChooser.chooseFile(m_texts.t0, ext);
+    const QString chosen = m_fileChooser.chooseFile(m_texts.openFileTitle, ext);
     m_surface.processEvents();
     return chosen;
 }
@@ -148,8 +146,8 @@ void DataSourceOpener::OpenDataLink()
             : QString();
         m_surface.setCaption(captionHead() + CaptionOpen + QStringLiteral("DSN=") + name + CaptionClose);
         m_surface.setStatusText(1, m_state.ConnectionString);
-        m_tools.setEnabled(StartTool, true);
-        m_tools.setEnabled(StructureTool, true);
+        m_tools.setEnabled(ToolId::Start, true);
+        m_tools.setEnabled(ToolId::Structure, true);
     } else if (wasOpen && m_state.isOpen()) {
         m_surface.setStatusText(1, status); // the source that was open stays, as the window showed it
     } else {
@@ -157,8 +155,8 @@ void DataSourceOpener::OpenDataLink()
         m_tools.setTableText(QString());
         m_surface.setStatusText(2, QString());
         m_surface.setCaption(captionHead());
-        m_tools.setEnabled(StartTool, false);
-        m_tools.setEnabled(StructureTool, false);
+        m_tools.setEnabled(ToolId::Start, false);
+        m_tools.setEnabled(ToolId::Structure, false);
         m_surface.setProgressValue(0);
         m_surface.setProgressVisible(false);
     }
@@ -185,21 +183,21 @@ void DataSourceOpener::forgetChoiceOfAnotherSource(const QString& previousString
 DataSourceOpener::LoadResult DataSourceOpener::load(const std::optional<QString>& chosenSource)
 {
     const bool wasOpen = m_state.isOpen();
-    const bool startWasEnabled = m_tools.isEnabled(StartTool);
+    const bool startWasEnabled = m_tools.isEnabled(ToolId::Start);
     const QString status = m_surface.statusText(1);
     const QString previousString = m_state.ConnectionString;
     if (chosenSource)
         m_state.ConnectionString = *chosenSource;
 
-    m_tools.setEnabled(StartTool, false);
-    m_surface.setStatusText(1, m_texts.t26);
+    m_tools.setEnabled(ToolId::Start, false);
+    m_surface.setStatusText(1, m_texts.noSourceStatus);
     if (m_state.ConnectionString.isEmpty())
         return LoadResult::NothingToOpen;
 
     const bool opened = OpenConnection();
     if (!opened && wasOpen && m_state.isOpen()) {
         // The source that was open stays, with its table list, caption and tools as they were.
-        m_tools.setEnabled(StartTool, startWasEnabled);
+        m_tools.setEnabled(ToolId::Start, startWasEnabled);
         m_surface.setStatusText(1, status);
         return LoadResult::KeptPrevious;
     }
@@ -208,8 +206,8 @@ DataSourceOpener::LoadResult DataSourceOpener::load(const std::optional<QString>
             forgetChoiceOfAnotherSource(previousString);
         m_surface.setProgressValue(0);
         FillTableList();
-        m_tools.setEnabled(StartTool, true);
-        m_tools.setEnabled(StructureTool, true);
+        m_tools.setEnabled(ToolId::Start, true);
+        m_tools.setEnabled(ToolId::Structure, true);
         m_surface.setStatusText(1, m_state.ConnectionString);
     } else if (chosenSource) {
         return LoadResult::Failed; // nothing was open: the window stays as it was, Start off
@@ -247,7 +245,7 @@ bool DataSourceOpener::OpenConnection()
         [this](const QString& source, const QString& description) {
             m_surface.setWaitCursor(false);
             showError(source, description);
-            m_surface.setStatusText(1, m_texts.t26 + QLatin1Char(' '));
+            m_surface.setStatusText(1, m_texts.noSourceStatus + QLatin1Char(' '));
         });
     if (opened) {
         if (m_state.Connection)
@@ -289,8 +287,8 @@ void DataSourceOpener::SelectTable(const QString& text)
 {
     m_tools.setTableText(text);
     m_state.SelectedTable = text;
-    m_tools.setEnabled(StartTool, !text.isEmpty());
-    setTableCaption(text.isEmpty() ? m_texts.t19 : text);
+    m_tools.setEnabled(ToolId::Start, !text.isEmpty());
+    setTableCaption(text.isEmpty() ? m_texts.allTablesName : text);
 }
 
 void DataSourceOpener::setTableCaption(const QString& name)

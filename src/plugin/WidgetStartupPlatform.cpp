@@ -1,4 +1,4 @@
-#include "app/WidgetStartupPlatform.h"
+#include "plugin/WidgetStartupPlatform.h"
 
 #include "datasource/DataTypeLayout.h"
 

@@ -1,5 +1,6 @@
-// The start-up platform of the real program: message boxes on the desktop, the folder-rights test,
-// the data-access proof (ODBC and record sets) and the hand-over to the main window.
+// The start-up platform of the plug-in library, for the program and for hosts alike: message boxes on the
+// desktop, the folder-rights test, the data-access proof (ODBC and record sets) and the hand-over to the
+// main window (none for a host, which starts the window itself).
 #pragma once
 
 #include "core/StartupPlatform.h"
@@ -11,7 +12,7 @@ namespace dorvane {
 class WidgetStartupPlatform : public StartupPlatform
 {
 public:
-    explicit WidgetStartupPlatform(std::function<void()> startMainWindow);
+    explicit WidgetStartupPlatform(std::function<void()> startMainWindow = {});
 
     void showMessage(const QString& text, const QString& title) override;
     bool isUserAnAdmin(const QString& programFolder) override;
