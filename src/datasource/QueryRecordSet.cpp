@@ -9,6 +9,7 @@
 #include "datasource/OdbcStatement.h"
 #include "datasource/OdbcText.h"
 #include "datasource/RowUpdate.h"
+#include "datasource/SqliteColumnNames.h"
 
 #include <limits>
 
@@ -140,6 +141,13 @@ void QueryRecordSet::describeColumns()
         field.m_type = odbctypes::adoTypeForSqlType(reportedType, integerType && isUnsigned == SQL_TRUE);
         field.m_kind = odbctypes::valueKindForAdoType(field.m_type);
         field.m_definedSize = definedSizeFor(field.m_kind, columnSize, displaySize);
+    }
+    if (!m_tableName.isEmpty() && m_connection->dbmsName().compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0) {
+        const QStringList names = SqliteColumnNames::of(m_connection->handle(), m_tableName);
+        if (names.size() == qsizetype(m_fields.size())) {
+            for (size_t i = 0; i < m_fields.size(); ++i)
+                m_fields[i].m_name = SqliteColumnNames::restored(m_fields[i].m_name, names[qsizetype(i)]);
+        }
     }
 }
 
