@@ -105,6 +105,11 @@ public:
     // or MySQL connection whose results come in utf8/utf8mb4 the record sets read text that way.
     bool deliversUtf8Text() const { return m_utf8Text; }
 
+    // True when text parameters must be bound as UTF-8 (see StatementParameters): on a MariaDB or MySQL
+    // connection whose client character set is utf8/utf8mb4, where the driver's UTF-16 path corrupts
+    // some characters. Other character sets keep the driver's own conversion.
+    bool bindsUtf8Text() const { return m_utf8Parameters; }
+
     // For record sets: the connection handle; throws DataError when the connection is closed.
     SQLHDBC handle() const;
 
@@ -129,6 +134,7 @@ private:
     RowUpdateGuard m_rowUpdateGuard = RowUpdateGuard::Transaction;
     bool m_reportsWideText = false;
     bool m_utf8Text = false;
+    bool m_utf8Parameters = false;
     bool m_catalogIsDatabase = false; // MySQL family: a catalog is a database, and the driver lists them all
     QList<ConnectionProperty> m_properties;
     std::vector<QueryRecordSet*> m_recordSets;

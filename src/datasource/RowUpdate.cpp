@@ -6,11 +6,11 @@
 #include "datasource/OdbcDiagnostics.h"
 #include "datasource/OdbcStatement.h"
 #include "datasource/OdbcText.h"
+#include "datasource/StatementParameters.h"
 
 #include <QStringList>
 
 #include <algorithm>
-#include <deque>
 #include <map>
 
 #include <sqlext.h>
@@ -26,138 +26,18 @@ DataError updateError(const QString& description)
     return DataError(QStringLiteral("Dorvane.Recordset"), description);
 }
 
-bool isCharacterType(int sqlType)
-{
-    switch (sqlType) {
-    case SQL_CHAR:
-    case SQL_VARCHAR:
-    case SQL_LONGVARCHAR:
-    case SQL_WCHAR:
-    case SQL_WVARCHAR:
-    case SQL_WLONGVARCHAR:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The values of one statement's parameters, kept at fixed addresses until the statement has run.
-class Parameters
-{
-public:
-    void add(const QueryField& field, const QVariant& value, const QString& driverText)
-    {
-        Parameter& p = m_parameters.emplace_back();
-        p.sqlType = SQLSMALLINT(field.sqlType());
-        p.columnSize = field.columnSize();
-        p.digits = SQLSMALLINT(field.decimalDigits());
-        const bool isNull = !value.isValid() || value.isNull();
-        switch (field.valueKind()) {
-        case ValueKind::Text:
-            setText(p, value.toString());
-            if (!isCharacterType(p.sqlType))
-                p.sqlType = SQL_WLONGVARCHAR;
-            break;
-        case ValueKind::Binary:
-            p.cType = SQL_C_BINARY;
-            p.bytes = value.toByteArray();
-            p.buffer = p.bytes.data();
-            p.bufferLength = p.bytes.size();
-            p.indicator = p.bytes.size();
-            p.columnSize = std::max<SQLULEN>(1, SQLULEN(p.bytes.size()));
-            break;
-        case ValueKind::Integer:
-            p.cType = SQL_C_SBIGINT;
-            p.integer = value.toLongLong();
-            p.buffer = &p.integer;
-            p.indicator = sizeof p.integer;
-            break;
-        case ValueKind::UnsignedInteger:
-            p.cType = SQL_C_UBIGINT;
-            p.unsignedInteger = value.toULongLong();
-            p.buffer = &p.unsignedInteger;
-            p.indicator = sizeof p.unsignedInteger;
-            break;
-        case ValueKind::Single:
-        case ValueKind::Double:
-            p.cType = SQL_C_DOUBLE;
-            p.real = value.toDouble();
-            p.buffer = &p.real;
-            p.indicator = sizeof p.real;
-            break;
-        case ValueKind::Boolean:
-            p.cType = SQL_C_BIT;
-            p.bit = value.toBool() ? 1 : 0;
-            p.buffer = &p.bit;
-            p.indicator = sizeof p.bit;
-            break;
-        case ValueKind::Date:
-        case ValueKind::Time:
-        case ValueKind::DateTime:
-        case ValueKind::Decimal:
-        case ValueKind::Guid: {
-            const SQLULEN declared = p.columnSize;
-            setText(p, driverText);
-            if (declared > 0)
-                p.columnSize = std::max(declared, p.columnSize);
-            break;
-        }
-        }
-        if (isNull) {
-            p.indicator = SQL_NULL_DATA;
-            if (p.cType == SQL_C_WCHAR || p.cType == SQL_C_BINARY)
-                p.columnSize = std::max<SQLULEN>(1, field.columnSize());
-        }
-    }
-
-    void bind(const OdbcStatement& statement)
-    {
-        SQLUSMALLINT number = 1;
-        for (Parameter& p : m_parameters) {
-            checkOdbc(SQLBindParameter(statement.handle(), number++, SQL_PARAM_INPUT, p.cType, p.sqlType, p.columnSize,
-                                       p.digits, p.buffer, p.bufferLength, &p.indicator),
-                      statement.odbcHandle(), "SQLBindParameter");
-        }
-    }
-
-private:
-    struct Parameter
-    {
-        SQLSMALLINT cType = SQL_C_WCHAR;
-        SQLSMALLINT sqlType = SQL_WVARCHAR;
-        SQLULEN columnSize = 0;
-        SQLSMALLINT digits = 0;
-        SQLPOINTER buffer = nullptr;
-        SQLLEN bufferLength = 0;
-        SQLLEN indicator = 0;
-        QString text;
-        QByteArray bytes;
-        SQLBIGINT integer = 0;
-        SQLUBIGINT unsignedInteger = 0;
-        SQLDOUBLE real = 0;
-        unsigned char bit = 0;
-    };
-
-    static void setText(Parameter& p, const QString& text)
-    {
-        p.cType = SQL_C_WCHAR;
-        p.text = text;
-        p.buffer = p.text.data();
-        p.bufferLength = SQLLEN(p.text.size() * sizeof(SQLWCHAR));
-        p.indicator = p.bufferLength;
-        p.columnSize = std::max<SQLULEN>(1, SQLULEN(p.text.size()));
-    }
-
-    std::deque<Parameter> m_parameters;
-};
-
 // The statement, its parameters in order, and the WHERE part on its own for counting first.
 struct UpdateStatement
 {
+    explicit UpdateStatement(StatementParameters::TextEncoding encoding)
+        : setParameters(encoding), whereParameters(encoding)
+    {
+    }
+
     QString update;
     QString countMatches;
-    Parameters setParameters; // SET values followed by the WHERE values
-    Parameters whereParameters; // the WHERE values alone
+    StatementParameters setParameters; // SET values followed by the WHERE values
+    StatementParameters whereParameters; // the WHERE values alone
     std::vector<size_t> changed;
     std::map<size_t, QString> newDriverTexts;
 };
@@ -165,7 +45,8 @@ struct UpdateStatement
 UpdateStatement buildStatement(const Connection& connection, const QString& tableName,
                                const std::vector<QueryField>& fields, const std::vector<int>& rowIdentity)
 {
-    UpdateStatement statement;
+    UpdateStatement statement(connection.bindsUtf8Text() ? StatementParameters::TextEncoding::Utf8
+                                                         : StatementParameters::TextEncoding::Utf16);
     for (size_t i = 0; i < fields.size(); ++i) {
         if (fields[i].isChanged())
             statement.changed.push_back(i);

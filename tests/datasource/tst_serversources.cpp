@@ -60,6 +60,8 @@ private slots:
     void dataLinkListsAndReachesTheDriver_data() { addServerRows(); }
     void longUnicodeTextIsReadWhole_data() { addServerRows(); }
     void longUnicodeTextIsReadWhole();
+    void everyLetterIsSavedAndNamesItsRow_data() { addServerRows(); }
+    void everyLetterIsSavedAndNamesItsRow();
     void dataLinkListsAndReachesTheDriver();
 };
 
@@ -244,6 +246,41 @@ void TestServerSources::longUnicodeTextIsReadWhole()
     rs.MoveNext();
     QCOMPARE(rs.Fields(1).Value(), QVariant(QString(QLatin1String(""))));
     QVERIFY(rs.Fields(2).Value().isNull());
+}
+
+void TestServerSources::everyLetterIsSavedAndNamesItsRow()
+{
+    OPEN_SERVER(connection);
+    // Every character from U+00A0 to U+00FF, a CJK character and an emoji, stored in a row and written
+    // anew through the record set: the new text must arrive as it is, and the changed field's original
+    // value in the WHERE must match the stored one (Ø to Û once gained a NUL on their way to MariaDB).
+    QStringList characters;
+    for (char16_t c = 0xa0; c <= 0xff; ++c)
+        characters.append(QString(QChar(c)));
+    characters << QStringLiteral("漢") << QStringLiteral("😀");
+    const QString table = connection.quoteIdentifier(QStringLiteral("Letters"));
+    connection.Execute(QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, t TEXT, v VARCHAR(20))").arg(table));
+    QStringList values;
+    for (qsizetype i = 0; i < characters.size(); ++i)
+        values.append(QStringLiteral("(%1, 'x%2y', '%2')").arg(i).arg(characters[i]));
+    connection.Execute(QStringLiteral("INSERT INTO %1 VALUES %2").arg(table, values.join(QLatin1Char(','))));
+
+    QueryRecordSet rs;
+    rs.OpenTable(connection, QStringLiteral("Letters"));
+    QStringList expected;
+    for (const QString& c : characters) {
+        QCOMPARE(rs.Fields(1).Value().toString(), QStringLiteral("x%1y").arg(c));
+        const QString written = c + QStringLiteral(" saved ") + c;
+        for (int round = 0; round < 2; ++round) { // the second round's original is what the first wrote
+            rs.Fields(1).setValue(written);
+            rs.Fields(2).setValue(c + c);
+            rs.Update();
+        }
+        expected.append(QStringLiteral("%1|%2|%3%3").arg(rs.Fields(0).Value().toInt()).arg(written, c));
+        rs.MoveNext();
+    }
+    QVERIFY(rs.IsEOF());
+    QCOMPARE(tableRows(connection, QStringLiteral("Letters"), QStringLiteral("id")), expected);
 }
 
 QTEST_GUILESS_MAIN(TestServerSources)
