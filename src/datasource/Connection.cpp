@@ -238,7 +238,8 @@ void Connection::readSourceFacts(const QString& completed)
     SQLUSMALLINT transactions = SQL_TC_NONE;
     if (!odbcSucceeded(SQLGetInfo(m_handle.get(), SQL_TXN_CAPABLE, &transactions, sizeof transactions, nullptr)))
         transactions = SQL_TC_NONE;
-    if (isSqliteDriver(driverName) || m_dbmsName.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0)
+    m_realsAsText = isSqliteDriver(driverName) || m_dbmsName.compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0;
+    if (m_realsAsText)
         m_rowUpdateGuard = RowUpdateGuard::Savepoint;
     else if (transactions != SQL_TC_NONE)
         m_rowUpdateGuard = RowUpdateGuard::Transaction;

@@ -80,6 +80,7 @@ void QueryRecordSet::open(Connection& connection, const QString& source, const Q
         m_statement = std::make_unique<OdbcStatement>(connection.handle());
         m_connection = &connection;
         m_utf8Text = connection.deliversUtf8Text();
+        m_realsAsText = connection.roundsRealsToText();
         connection.attach(this);
         m_source = source;
         m_tableName = tableName;
@@ -326,6 +327,12 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
         return;
     }
     case ValueKind::Double: {
+        if (m_realsAsText) {
+            std::optional<QString> text = statement.utf8Text(column, m_utf8Buffer);
+            field.m_value = text ? drivertext::parseReal(*text) : QVariant();
+            field.m_storedText = text ? std::move(*text) : QString();
+            return;
+        }
         const std::optional<double> d = statement.real(column);
         field.m_value = d ? QVariant::fromValue(*d) : QVariant();
         return;

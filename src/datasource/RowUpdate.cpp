@@ -11,6 +11,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <cstring>
 #include <map>
 
 #include <sqlext.h>
@@ -39,8 +40,32 @@ struct UpdateStatement
     StatementParameters setParameters; // SET values followed by the WHERE values
     StatementParameters whereParameters; // the WHERE values alone
     std::vector<size_t> changed;
+    std::vector<size_t> written; // the changed fields whose value differs from the one read
     std::map<size_t, QString> newDriverTexts;
 };
+
+// True when a value written into a field is the one it was read with: then nothing needs writing, and
+// writing it could still change the stored value where the driver rounds what it reads (see
+// Connection::roundsRealsToText) or fire the table's update triggers for nothing. Numbers compare by
+// their bits, so -0 differs from 0.
+bool sameValue(const QVariant& a, const QVariant& b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    if (a.metaType() != b.metaType())
+        return false;
+    if (a.metaType().id() == QMetaType::Double) {
+        const double x = a.toDouble();
+        const double y = b.toDouble();
+        return std::memcmp(&x, &y, sizeof x) == 0;
+    }
+    if (a.metaType().id() == QMetaType::Float) {
+        const float x = a.toFloat();
+        const float y = b.toFloat();
+        return std::memcmp(&x, &y, sizeof x) == 0;
+    }
+    return a == b;
+}
 
 UpdateStatement buildStatement(const Connection& connection, const QString& tableName,
                                const std::vector<QueryField>& fields, const std::vector<int>& rowIdentity)
@@ -48,12 +73,15 @@ UpdateStatement buildStatement(const Connection& connection, const QString& tabl
     UpdateStatement statement(connection.bindsUtf8Text() ? StatementParameters::TextEncoding::Utf8
                                                          : StatementParameters::TextEncoding::Utf16);
     for (size_t i = 0; i < fields.size(); ++i) {
-        if (fields[i].isChanged())
+        if (fields[i].isChanged()) {
             statement.changed.push_back(i);
+            if (!sameValue(fields[i].Value(), fields[i].OriginalValue()))
+                statement.written.push_back(i);
+        }
     }
 
     QStringList assignments;
-    for (size_t i : statement.changed) {
+    for (size_t i : statement.written) {
         const QueryField& field = fields[i];
         assignments.append(connection.quoteIdentifier(field.Name()) + QStringLiteral(" = ?"));
         QString driverText;
@@ -84,6 +112,13 @@ UpdateStatement buildStatement(const Connection& connection, const QString& tabl
         const QString column = connection.quoteIdentifier(field.Name());
         if (original.isNull()) {
             conditions.append(column + QStringLiteral(" IS NULL"));
+            continue;
+        }
+        if (field.valueKind() == ValueKind::Double && !field.storedText().isEmpty()) {
+            // The driver's rounded text of the stored REAL is SQLite's own text of it.
+            conditions.append(QStringLiteral("CAST(") + column + QStringLiteral(" AS TEXT) = ?"));
+            statement.setParameters.addText(field.storedText());
+            statement.whereParameters.addText(field.storedText());
             continue;
         }
         conditions.append(column + QStringLiteral(" = ?"));
@@ -194,18 +229,22 @@ void writeInTransaction(Connection& connection, UpdateStatement& statement)
     SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
 }
 
+// The row must still be there with the values it was read with, and only once.
+void requireOneMatchingRow(Connection& connection, UpdateStatement& statement)
+{
+    OdbcStatement count(connection.handle());
+    count.prepare(statement.countMatches);
+    statement.whereParameters.bind(count);
+    count.execute();
+    const qint64 matches = count.scalarInt64().value_or(0);
+    if (matches != 1)
+        throw updateError(mismatchDescription(matches));
+}
+
 // Without transactions nothing can be undone, so the matching rows are counted before writing.
 void writeAfterCounting(Connection& connection, UpdateStatement& statement)
 {
-    {
-        OdbcStatement count(connection.handle());
-        count.prepare(statement.countMatches);
-        statement.whereParameters.bind(count);
-        count.execute();
-        const qint64 matches = count.scalarInt64().value_or(0);
-        if (matches != 1)
-            throw updateError(mismatchDescription(matches));
-    }
+    requireOneMatchingRow(connection, statement);
     const qint64 rows = runUpdate(connection, statement);
     if (rows != 1 && rows != -1) {
         throw updateError(QStringLiteral("The data source changed %1 rows instead of one and cannot undo it, "
@@ -293,6 +332,16 @@ void RowUpdate::write(Connection& connection, const QString& tableName, std::vec
     UpdateStatement statement = buildStatement(connection, tableName, fields, rowIdentity);
     if (statement.changed.empty())
         return;
+    if (statement.written.empty()) {
+        // Every change writes back the value read: nothing to write, but the save must still fail, as a
+        // write would, when the row has changed meanwhile.
+        requireOneMatchingRow(connection, statement);
+        for (size_t i : statement.changed) {
+            fields[i].m_original = QVariant();
+            fields[i].m_changed = false;
+        }
+        return;
+    }
     switch (connection.rowUpdateGuard()) {
     case Connection::RowUpdateGuard::Savepoint:
         writeWithSavepoint(connection, statement);
@@ -306,8 +355,12 @@ void RowUpdate::write(Connection& connection, const QString& tableName, std::vec
     }
     for (size_t i : statement.changed) {
         QueryField& field = fields[i];
-        const auto text = statement.newDriverTexts.find(i);
-        field.m_storedText = text != statement.newDriverTexts.end() ? text->second : QString();
+        if (std::find(statement.written.begin(), statement.written.end(), i) != statement.written.end()) {
+            // Without a driver text of its own a written double is named by its value next time, which
+            // the driver stored exactly.
+            const auto text = statement.newDriverTexts.find(i);
+            field.m_storedText = text != statement.newDriverTexts.end() ? text->second : QString();
+        }
         field.m_original = QVariant();
         field.m_changed = false;
     }

@@ -121,6 +121,10 @@ void StatementParameters::add(const QueryField& field, const QVariant& value, co
         setText(p, driverText);
         if (declared > 0)
             p.columnSize = std::max(declared, p.columnSize);
+        // ODBC's TIME has no fraction of a second: MariaDB's driver refuses "12:34:56.789" as one
+        // ("Datetime field overflow"). As plain text every server reads it into its time type exactly.
+        if (field.valueKind() == ValueKind::Time && driverText.contains(QLatin1Char('.')))
+            p.sqlType = SQL_VARCHAR;
         break;
     }
     }
@@ -132,6 +136,13 @@ void StatementParameters::add(const QueryField& field, const QVariant& value, co
         if (p.cType == SQL_C_WCHAR || p.cType == SQL_C_CHAR || p.cType == SQL_C_BINARY)
             p.columnSize = std::max<SQLULEN>(1, field.columnSize());
     }
+}
+
+void StatementParameters::addText(const QString& text)
+{
+    Parameter& p = m_parameters.emplace_back();
+    setText(p, text);
+    p.sqlType = SQL_VARCHAR;
 }
 
 void StatementParameters::bind(const OdbcStatement& statement)

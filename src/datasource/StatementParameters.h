@@ -38,6 +38,9 @@ public:
     // driver's text for the kinds that travel as text (dates, times, decimals, GUIDs; see DriverText).
     void add(const QueryField& field, const QVariant& value, const QString& driverText);
 
+    // Appends a plain text parameter (SQL_VARCHAR), for a value compared as text whatever its column's type.
+    void addText(const QString& text);
+
     // Binds the parameters in the order they were added, numbered from 1.
     void bind(const OdbcStatement& statement);
 
