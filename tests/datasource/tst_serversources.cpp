@@ -61,6 +61,8 @@ private slots:
     void dataLinkListsAndReachesTheDriver_data() { addServerRows(); }
     void longUnicodeTextIsReadWhole_data() { addServerRows(); }
     void longUnicodeTextIsReadWhole();
+    void tenMegabyteValuesRoundTrip_data() { addServerRows(); }
+    void tenMegabyteValuesRoundTrip();
     void everyLetterIsSavedAndNamesItsRow_data() { addServerRows(); }
     void everyLetterIsSavedAndNamesItsRow();
     void writingTheShownTextBackKeepsTheValue_data() { addServerRows(); }
@@ -259,6 +261,46 @@ void TestServerSources::longUnicodeTextIsReadWhole()
     rs.MoveNext();
     QCOMPARE(rs.Fields(1).Value(), QVariant(QString(QLatin1String(""))));
     QVERIFY(rs.Fields(2).Value().isNull());
+}
+
+void TestServerSources::tenMegabyteValuesRoundTrip()
+{
+    OPEN_SERVER(connection);
+    // 10 MiB of UTF-8 (two, three and four bytes beside ASCII) and 10 MiB of every byte value, written
+    // through the record set and read back whole. They go in rows of their own: MariaDB's packets end at
+    // 16 MiB (max_allowed_packet), for a statement as for a row.
+    const QString pattern = QStringLiteral("abcdefghij ä漢😀 ");
+    QString text;
+    text.reserve(8 << 20);
+    while (text.size() < 8 << 20)
+        text += pattern;
+    QByteArray bytes(10 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7 + i / 256);
+    const bool pg = backend == TestBackend::PostgreSql;
+    const QString table = connection.quoteIdentifier(QStringLiteral("Large"));
+    connection.Execute(QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, memo %2, data %3)")
+                           .arg(table, pg ? QStringLiteral("text") : QStringLiteral("LONGTEXT"),
+                                pg ? QStringLiteral("bytea") : QStringLiteral("LONGBLOB")));
+    connection.Execute(QStringLiteral("INSERT INTO %1 VALUES (1, '', NULL), (2, NULL, NULL)").arg(table));
+    {
+        QueryRecordSet rs;
+        rs.OpenTable(connection, QStringLiteral("Large"));
+        rs.Fields(1).setValue(text);
+        rs.Update();
+        rs.MoveNext();
+        rs.Fields(2).setValue(bytes);
+        rs.Update();
+    }
+    QueryRecordSet rs;
+    rs.OpenTable(connection, QStringLiteral("Large"));
+    const QString readText = rs.Fields(1).Value().toString();
+    QCOMPARE(readText.size(), text.size());
+    QVERIFY(readText == text);
+    rs.MoveNext();
+    const QByteArray readBytes = rs.Fields(2).Value().toByteArray();
+    QCOMPARE(readBytes.size(), bytes.size());
+    QVERIFY(readBytes == bytes);
 }
 
 void TestServerSources::everyLetterIsSavedAndNamesItsRow()
