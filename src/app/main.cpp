@@ -1,4 +1,5 @@
 #include "app/WidgetStartupPlatform.h"
+#include "appicon/ApplicationIcon.h"
 #include "core/ProductInfo.h"
 #include "core/Startup.h"
 #include "plugin/clsDvnReplacer.h"
@@ -10,6 +11,9 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(dorvane::ProductName);
     QApplication::setOrganizationName(dorvane::ProductName);
+    QApplication::setWindowIcon(dorvane::applicationIcon());
+    // Ties the windows to the installed desktop entry (dorvane.desktop), whose icon the desktop shows.
+    QApplication::setDesktopFileName(QStringLiteral("dorvane"));
 
     // The program starts its window as any host does; the window then lives on its own and the process
     // ends when its last window closes.

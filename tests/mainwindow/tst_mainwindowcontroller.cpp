@@ -233,6 +233,9 @@ void TestMainWindowController::minimisedGoesToTheTrayOnlyWhenSet()
     if (!toTray)
         return;
     QCOMPARE(icon->toolTip(), QStringLiteral("Dorvane 1.01.00 - [Shop Kunden]"));
+    // The tray shows the window's icon, the application icon.
+    QVERIFY(!w.windowIcon().isNull());
+    QCOMPARE(icon->icon().pixmap(32, 32).toImage(), w.windowIcon().pixmap(32, 32).toImage());
     const QList<QAction*> entries = icon->contextMenu()->actions();
     QCOMPARE(entries.size(), 2);
     QCOMPARE(entries.at(0)->text(), QStringLiteral("Öffnen"));
