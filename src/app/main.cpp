@@ -1,5 +1,6 @@
 #include "app/WidgetStartupPlatform.h"
 #include "appicon/ApplicationIcon.h"
+#include "core/PerUserProgramFolder.h"
 #include "core/ProductInfo.h"
 #include "core/Startup.h"
 #include "plugin/clsDvnReplacer.h"
@@ -22,7 +23,9 @@ int main(int argc, char* argv[])
         replacer.SaveWinPos(true);
         replacer.StartInterface(QStringLiteral("123"), dorvane::DefaultLanguage, false);
     });
-    dorvane::Startup startup(platform, QCoreApplication::applicationDirPath());
+    // An installed program folder the user may not write to gives way to the user's own (Startup).
+    dorvane::Startup startup(platform, QCoreApplication::applicationDirPath(),
+                             dorvane::PerUserProgramFolder::location());
     if (startup.Main() == dorvane::Startup::Outcome::Ended)
         return 0;
     return QApplication::exec();

@@ -1,6 +1,7 @@
 #include "plugin/HostStartupPlatform.h"
 
 #include "core/AppState.h"
+#include "core/PerUserProgramFolder.h"
 #include "core/Startup.h"
 
 #include <QApplication>
@@ -32,7 +33,7 @@ bool HostStartupPlatform::ensureProgramFolder()
         return false;
     const QString folder = QFileInfo(QFile::decodeName(info.dli_fname)).absolutePath();
     HostStartupPlatform platform;
-    return Startup(platform, folder).InitIniAndLanguage();
+    return Startup(platform, folder, PerUserProgramFolder::location()).InitIniAndLanguage();
 }
 
 } // namespace dorvane
