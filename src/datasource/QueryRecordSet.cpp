@@ -404,8 +404,7 @@ void QueryRecordSet::Update()
     if (std::none_of(m_fields.begin(), m_fields.end(), [](const QueryField& field) { return field.isChanged(); }))
         return;
     try {
-        if (!m_rowIdentity)
-            m_rowIdentity = RowUpdate::findRowIdentity(*m_connection, m_tableName, m_fields);
+        rowIdentityColumns();
         const bool keyChanged = std::any_of(m_rowIdentity->begin(), m_rowIdentity->end(),
                                             [&](int column) { return m_fields[size_t(column)].isChanged(); });
         RowUpdate::write(*m_connection, m_tableName, m_fields, *m_rowIdentity);
@@ -415,6 +414,16 @@ void QueryRecordSet::Update()
         CancelUpdate();
         throw;
     }
+}
+
+const std::vector<int>& QueryRecordSet::rowIdentityColumns()
+{
+    requireOpen();
+    if (!m_rowIdentity) {
+        m_rowIdentity = m_tableName.isEmpty() ? std::vector<int>()
+                                              : RowUpdate::findRowIdentity(*m_connection, m_tableName, m_fields);
+    }
+    return *m_rowIdentity;
 }
 
 void QueryRecordSet::CancelUpdate()

@@ -5,8 +5,8 @@
 #include "core/Settings.h"
 #include "datasource/Connection.h"
 #include "datasource/QueryRecordSet.h"
-#include "mainwindow/RunControl.h"
-#include "mainwindow/SearchRun.h"
+#include "engine/RunSetup.h"
+#include "mainwindow/RunPresenter.h"
 #include "presentation/HeadlessSurface.h"
 #include "presentation/MainWindowTexts.h"
 #include "presentation/ToolCatalogue.h"
@@ -31,16 +31,16 @@ namespace {
 MainWindowTexts testTexts()
 {
     MainWindowTexts t;
-    t.t1 = QStringLiteral("Suchen");
-    t.t19 = QStringLiteral("Alle Tabellen");
-    t.t26 = QStringLiteral("Keine Datenquelle");
-    t.t27 = QStringLiteral("Tabelle");
-    t.t28 = QStringLiteral("Datensatz");
-    t.t29 = QStringLiteral("Feld");
-    t.t30 = QStringLiteral("Fertig");
-    t.t31 = QStringLiteral("Abgebrochen");
-    t.t44 = QStringLiteral("Bitte einen Suchtext eingeben");
-    t.t45 = QStringLiteral("leer");
+    t.findLabel = QStringLiteral("Suchen");
+    t.allTablesName = QStringLiteral("Alle Tabellen");
+    t.noSourceStatus = QStringLiteral("Keine Datenquelle");
+    t.tableLabel = QStringLiteral("Tabelle");
+    t.recordLabel = QStringLiteral("Datensatz");
+    t.fieldLabel = QStringLiteral("Feld");
+    t.runCompleteStatus = QStringLiteral("Fertig");
+    t.runStoppedStatus = QStringLiteral("Abgebrochen");
+    t.missingSearchMessage = QStringLiteral("Bitte einen Suchtext eingeben");
+    t.emptySearchNote = QStringLiteral("leer");
     return t;
 }
 
@@ -73,10 +73,13 @@ struct Bench
     ToolCatalogue tools;
     MainWindowTexts texts = testTexts();
     QString selectedTable;
-    SearchRun run {[this] { return connection.get(); }, surface, tools, texts};
-    RunControl control {run, surface, tools, texts, [this] {
-                            return selectedTable;
-                        }};
+    RunSetup setup {folder.path(), [this] {
+                        return connection.get();
+                    }};
+    RunSession& run = setup.session();
+    RunPresenter control {run, surface, tools, texts, [this] {
+                              return selectedTable;
+                          }};
 
     Bench(TestBackend backend, const QStringList& statements) : backend(backend)
     {
@@ -237,6 +240,8 @@ private slots:
     void longTextIsSavedWhole();
     void rowChangedMeanwhileIsNotOverwritten();
     void missingSearchRefusesSkips();
+    void invalidPatternAtAHitLeavesTheHitEditable();
+    void repeatedFieldFaultIsShownOnceAndTheRunGoesOn();
     void unicodeTextAndNullsAreReadAndSavedWhole();
 
 private:
@@ -641,6 +646,43 @@ void TestSearchRun::missingSearchRefusesSkips()
     b.control.Continue();
     QCOMPARE(b.surface.messages, QStringList(4, QStringLiteral("Bitte einen Suchtext eingeben")));
     QCOMPARE(b.hitPosition(), before);
+}
+
+void TestSearchRun::invalidPatternAtAHitLeavesTheHitEditable()
+{
+    Bench b(m_backend, threeTablesAndAView);
+    b.search(QStringLiteral("apple"));
+    b.control.Start();
+    const QString before = b.hitPosition();
+    const EditorValue shown = b.surface.originalView();
+    b.surface.setRegEx(true);
+    b.surface.setSearchValue(QStringLiteral("(apple"));
+    for (const auto& skip : {&RunPresenter::SkipField, &RunPresenter::SkipRecord, &RunPresenter::SkipTable}) {
+        b.surface.messages.clear();
+        (b.control.*skip)();
+        QCOMPARE(b.surface.messages.size(), 1);
+        // Nothing moved and the hit can still be edited and decided.
+        QCOMPARE(b.hitPosition(), before);
+        QVERIFY(!b.surface.isInterfaceLocked());
+        QCOMPARE(b.surface.originalView(), shown);
+        QVERIFY(b.waitingAtHit());
+    }
+    b.surface.setSearchValue(QStringLiteral("apple"));
+    b.control.SkipField();
+    QVERIFY(b.hitPosition() != before);
+}
+
+void TestSearchRun::repeatedFieldFaultIsShownOnceAndTheRunGoesOn()
+{
+    Bench b(m_backend, threeTablesAndAView);
+    // A data-type table that cannot be read fails the type test of every field that matches.
+    b.folder.writeFile(QStringLiteral("sys/dtype.dat"), "not a record set");
+    b.search(QStringLiteral("apple"));
+    b.control.Start();
+    QCOMPARE(b.surface.messages.size(), 1);
+    QVERIFY(!b.run.state().RunActive);
+    QCOMPARE(b.surface.statusText(1), QStringLiteral("Fertig "));
+    QCOMPARE(b.run.counts().faults, allAppleHits(m_backend).size());
 }
 
 void TestSearchRun::unicodeTextAndNullsAreReadAndSavedWhole()
