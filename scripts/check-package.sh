@@ -84,7 +84,8 @@ for binary in "$program"/DVNReplacer "$program"/DVNRUpdate "$program"/dorvane-ad
     missing=$(ldd "$binary" | grep "not found" || true)
     [ -z "$missing" ] || fail "$(basename "$binary") misses libraries: $missing"
 done
-ldd "$program/DVNReplacer" | grep -q "$program/libdorvane_plugin.so" || fail "DVNReplacer does not load the plug-in library beside it"
+[[ "$(ldd "$program/DVNReplacer")" == *"=> $program/libdorvane_plugin.so"* ]] \
+    || fail "DVNReplacer does not load the plug-in library beside it"
 
 # --- package relations ----------------------------------------------------------------------------
 depends=$(dpkg-deb -f "$deb" Depends)

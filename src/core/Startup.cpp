@@ -43,8 +43,8 @@ bool canWriteProgramFolder(const QString& programFolder)
     return ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0;
 }
 
-Startup::Startup(StartupPlatform& platform, QString installedFolder, QString perUserFolder)
-    : m_platform(platform), m_installedFolder(std::move(installedFolder)), m_perUserFolder(std::move(perUserFolder))
+Startup::Startup(StartupPlatform& platform, QString installedFolder)
+    : m_platform(platform), m_installedFolder(std::move(installedFolder))
 {
 }
 
@@ -57,10 +57,11 @@ QString Startup::programFolder()
 
 QString Startup::chooseProgramFolder()
 {
-    if (m_perUserFolder.isEmpty() || m_platform.isUserAnAdmin(m_installedFolder))
+    const QString perUserFolder = m_platform.perUserProgramFolder();
+    if (perUserFolder.isEmpty() || m_platform.isUserAnAdmin(m_installedFolder))
         return m_installedFolder;
-    if (PerUserProgramFolder::prepare(m_installedFolder, m_perUserFolder) && m_platform.isUserAnAdmin(m_perUserFolder))
-        return m_perUserFolder;
+    if (PerUserProgramFolder::prepare(m_installedFolder, perUserFolder) && m_platform.isUserAnAdmin(perUserFolder))
+        return perUserFolder;
     return m_installedFolder;
 }
 

@@ -17,9 +17,8 @@ public:
         Ended, // a start-up failure ended the program after its message
     };
 
-    // installedFolder: the folder of the executable (or of the plug-in library). perUserFolder: where a
-    // user works who may not write there (PerUserProgramFolder::location()); "" for none.
-    Startup(StartupPlatform& platform, QString installedFolder, QString perUserFolder = QString());
+    // installedFolder: the folder of the executable (or of the plug-in library).
+    Startup(StartupPlatform& platform, QString installedFolder);
 
     Outcome Main();
     // Both return false when the program must end.
@@ -27,8 +26,8 @@ public:
     bool InitIniAndLanguage();
 
     // The folder that becomes AppPath, chosen at the first call: the installed folder when the user may
-    // write into it; else the per-user folder, made and seeded from the installed one, when the user
-    // may write there; else the installed folder again, so that start-up refuses to go on with the
+    // write into it; else the platform's per-user folder, made and seeded from the installed one, when
+    // the user may write there; else the installed folder again, so that start-up refuses to go on with the
     // administrator message (a program that cannot keep its settings anywhere must not run).
     QString programFolder();
 
@@ -37,7 +36,6 @@ private:
 
     StartupPlatform& m_platform;
     QString m_installedFolder;
-    QString m_perUserFolder;
     QString m_programFolder; // empty until chosen
 };
 

@@ -30,6 +30,7 @@ public:
     bool dataAccessWorks = true;
     bool admin = true;
     QStringList readOnlyFolders; // folders the user may not write into, whatever admin says
+    QString perUserFolder;
     int mainWindowStarts = 0;
     QList<Message> messages;
 
@@ -37,6 +38,7 @@ public:
     bool isUserAnAdmin(const QString& folder) override { return admin && !readOnlyFolders.contains(folder); }
     bool proveDataAccess() override { return dataAccessWorks; }
     void startMainWindow() override { ++mainWindowStarts; }
+    QString perUserProgramFolder() override { return perUserFolder; }
 };
 
 const QString iniMissing
@@ -276,7 +278,8 @@ void TestStartup::perUserFolderStandsInForAReadOnlyInstalledFolder()
         platform.readOnlyFolders.append(installed.path());
     if (perUser == PerUser::ReadOnly)
         platform.readOnlyFolders.append(userFolder);
-    Startup startup(platform, installed.path(), userFolder);
+    platform.perUserFolder = userFolder;
+    Startup startup(platform, installed.path());
     QCOMPARE(startup.Main(), refused ? Startup::Outcome::Ended : Startup::Outcome::MainWindowStarted);
 
     const QString programFolder = usesPerUserFolder ? userFolder : installed.path();
