@@ -80,6 +80,15 @@ QVariant parse(ValueKind kind, const QString& text)
     return text;
 }
 
+QVariant parseReal(const QString& text)
+{
+    bool ok = false;
+    const double value = text.toDouble(&ok);
+    if (ok)
+        return value;
+    return text;
+}
+
 QString format(ValueKind kind, const QVariant& value)
 {
     if (value.metaType().id() == QMetaType::QString)
