@@ -74,7 +74,7 @@ void MainWindowLanguage::LoadLanguage()
     if (appState().GermanOnly) {
         next = MainWindowTexts::germanDefaults();
     } else {
-        std::array<QString, 50> t;
+        std::array<QString, KeyCount> t;
         for (size_t i = 0; i < t.size(); ++i)
             t[i] = ReadLanguageText(SectionMain, QLatin1Char('t') + QString::number(i), QString(), 256);
         applyTexts(t);
@@ -93,6 +93,7 @@ void MainWindowLanguage::LoadLanguage()
         next.trayExit = t[40];
         next.missingSearchMessage = t[44];
         next.emptySearchNote = t[45];
+        next.missingHelpFileMessage = t[50];
     }
     relabel(next);
     m_texts = next;
@@ -111,7 +112,7 @@ void MainWindowLanguage::LoadLanguage()
     setApplicationHelpFile(helpFileForIniLanguage());
 }
 
-void MainWindowLanguage::applyTexts(const std::array<QString, 50>& t)
+void MainWindowLanguage::applyTexts(const std::array<QString, KeyCount>& t)
 {
     // While a run shows the empty-search note behind the find label, the label keeps the note; the
     // relabelling below then puts it into the new language.
