@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/ApplicationHelpFile.h"
+#include "core/InterfaceTranslations.h"
 #include "core/Settings.h"
 #include "presentation/MainSurface.h"
 #include "presentation/MainWindowCaptions.h"
@@ -110,6 +111,8 @@ void MainWindowLanguage::LoadLanguage()
     }
 
     setApplicationHelpFile(helpFileForIniLanguage());
+    // What Qt draws itself (standard buttons, the file dialog) speaks the language of the window's texts.
+    installInterfaceTranslations(interfaceLanguage());
 }
 
 void MainWindowLanguage::applyTexts(const std::array<QString, KeyCount>& t)

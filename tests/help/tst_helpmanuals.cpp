@@ -51,6 +51,12 @@ constexpr CaptionKey Captions[] = {
     {"frmOpt", 4, "the first options tab"},
     {"frmOpt", 5, "the second options tab"},
     {"frmOpt", 6, "the third options tab"},
+    {"DataLinkDialog", 1, "the driver list"},
+    {"DataLinkDialog", 2, "the data-source list"},
+    {"DataLinkDialog", 7, "the data-link dialog's Add"},
+    {"DataLinkDialog", 8, "the data-link dialog's Remove"},
+    {"DataLinkDialog", 9, "the data-link dialog's Browse"},
+    {"DataLinkDialog", 10, "the data-link dialog's test"},
 };
 
 QString manualPath(const QString& language)
@@ -79,12 +85,16 @@ QString visibleText(const QString& html)
     return text.replace(space, QStringLiteral(" "));
 }
 
-// A caption as shown: the "&" that marks the access key is not part of it.
+// A caption as the manual names it: without the "&" that marks the access key, and without the colon
+// of a label.
 QString shownCaption(const QString& languageFile, const CaptionKey& caption)
 {
     QString text = dorvane::IniFile::read(languageFile, QLatin1String(caption.section),
                                           QStringLiteral("t%1").arg(caption.key), QString(), 256);
-    return text.remove(QLatin1Char('&')).trimmed();
+    text = text.remove(QLatin1Char('&')).trimmed();
+    if (text.endsWith(QLatin1Char(':')))
+        text.chop(1);
+    return text;
 }
 
 } // namespace

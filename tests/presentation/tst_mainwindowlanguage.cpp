@@ -73,6 +73,7 @@ private slots:
     void editorCommandsComeFromSectionAll_data();
     void editorCommandsComeFromSectionAll();
     void helpFileFollowsTheIniLanguage();
+    void qtTextsFollowTheInterfaceLanguage();
     void listingStripsLngEndingsAndKeepsForeignFiles();
     void listedLanguageFindsItsFileWhateverTheCaseOfItsEnding();
     void shippedLanguageFilesHoldEveryKey_data();
@@ -326,10 +327,35 @@ void TestMainWindowLanguage::helpFileFollowsTheIniLanguage()
     Window w;
     w.language.LoadLanguage();
     QCOMPARE(applicationHelpFile(), folder.filePath(QStringLiteral("help/English.html")));
-    // The message for a help file that is missing comes with the language.
-    QCOMPARE(w.language.texts().missingHelpFileMessage, QStringLiteral("No help file:"));
     // The forward-slash spelling some callers use reaches the same file.
     QCOMPARE(appState().programPath(QStringLiteral("/help/English.html")), applicationHelpFile());
+    // The message for a help file that is missing comes with the language.
+    QCOMPARE(w.language.texts().missingHelpFileMessage, QStringLiteral("No help file:"));
+}
+
+// Standard buttons, message boxes and the file dialog speak the language of the window's texts, also
+// after a switch, and German while the program runs in German only.
+void TestMainWindowLanguage::qtTextsFollowTheInterfaceLanguage()
+{
+    const auto cancel = [] {
+        return QCoreApplication::translate("QPlatformTheme", "Cancel");
+    };
+    TempProgramFolder folder;
+    folder.writeFile(QStringLiteral("lang/Deutsch.lng"), German);
+    folder.writeFile(QStringLiteral("lang/English.lng"), English);
+    Window w;
+    useLanguage(folder, QStringLiteral("Deutsch"));
+    w.language.LoadLanguage();
+    QCOMPARE(cancel(), QStringLiteral("Abbrechen"));
+    useLanguage(folder, QStringLiteral("English"));
+    w.language.LoadLanguage();
+    QCOMPARE(cancel(), QStringLiteral("Cancel"));
+    appState().GermanOnly = true;
+    w.language.LoadLanguage();
+    QCOMPARE(cancel(), QStringLiteral("Abbrechen"));
+    // Qt's English texts again for the tests that follow.
+    useLanguage(folder, QStringLiteral("English"));
+    w.language.LoadLanguage();
 }
 
 void TestMainWindowLanguage::listingStripsLngEndingsAndKeepsForeignFiles()
@@ -380,8 +406,8 @@ void TestMainWindowLanguage::shippedLanguageFilesHoldEveryKey()
         return IniFile::read(path, section, key, missing, 512);
     };
     const QList<QPair<QString, int>> windowSections
-        = {{"frmMain", 51}, {"All", 7},          {"Intro", 5},         {"frmOpt", 20},
-           {"dlgAbout", 5}, {"frmStructure", 6}, {"dlgFileDriver", 11}};
+        = {{"frmMain", 51}, {"All", 7},          {"Intro", 5},          {"frmOpt", 20},
+           {"dlgAbout", 5}, {"frmStructure", 6}, {"dlgFileDriver", 11}, {"DataLinkDialog", 15}};
     // Keys the program reads but never shows.
     const QStringList unused = {"frmMain/t38", "frmOpt/t16"};
     for (const auto& [section, count] : windowSections) {
