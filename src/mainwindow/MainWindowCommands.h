@@ -74,6 +74,7 @@ private:
     void openHelpFile(const QString& helpFile);
     void Update();
     void setSourceCaption(const QString& name, const QString& separator);
+    void forgetSavedTableOfAnotherSource(const QString& connectionStringBefore);
 
     MainSurface& m_surface;
     ToolCatalogue& m_tools;
