@@ -23,7 +23,8 @@ struct Subcommand
 const Subcommand Subcommands[] = {
     {"scan", "scan [--rows N] [--repeat K]   a table read through QueryRecordSet and through a bare ODBC loop",
      dorvane::bench::runScanBenchmark},
-    {"match", "match [--values N]             the field test of every matching mode over generated text values",
+    {"match",
+     "match [--values N] [--mode NAME]   the field test of every matching mode (or one) over generated text values",
      dorvane::bench::runMatchBenchmark},
     {"run-scan",
      "run-scan [--rows N] [--repeat K] [--connection STRING]   a run to its only hit in the last row against a bare "
