@@ -1,6 +1,7 @@
 // dorvane-bench SUBCOMMAND [options]: speed measurements that compare the tool with a bare baseline in the
 // same run. Every subcommand lives in its own file (XxxBenchmark.h/.cpp, a function
 // `int runXxxBenchmark(const QStringList& arguments)`) and has one line in the table below.
+#include "LanguageFileBenchmark.h"
 #include "MatchBenchmark.h"
 #include "RunReplaceBenchmark.h"
 #include "RunScanBenchmark.h"
@@ -34,6 +35,10 @@ const Subcommand Subcommands[] = {
      "run-replace [--rows N] [--repeat K] [--connection STRING]   replace without halt against a bare "
      "scan-and-update loop",
      dorvane::bench::runRunReplaceBenchmark},
+    {"language-file",
+     "language-file [--megabytes N]   the texts of one window load from an N MB language file against reading it "
+     "whole",
+     dorvane::bench::runLanguageFileBenchmark},
 };
 
 int usage()

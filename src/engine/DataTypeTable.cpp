@@ -1,65 +1,38 @@
 #include "engine/DataTypeTable.h"
 
 #include "core/AppState.h"
+#include "core/FileVersion.h"
 #include "datasource/DataTypeLayout.h"
 #include "datasource/SysTableFile.h"
 
-#include <QDateTime>
-#include <QFileInfo>
 #include <QHash>
 #include <QMutex>
 
 #include <atomic>
 #include <optional>
 
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
-
 namespace dorvane {
 
 namespace {
 
-// What tells one version of the table file from another. The inode changes with every save (saves
-// replace the file), the times and size with any other writer; the process's save count covers two
-// saves within one tick of the file system's clock.
-struct FileVersion
+// A version of the table file: the file's own, and the process's save count, which covers two saves
+// within one tick of the file system's clock.
+struct TableVersion
 {
     QString path;
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 modifiedNs = 0;
-    qint64 changedNs = 0;
-    qint64 size = 0;
+    FileVersion file;
     quint64 saves = 0;
 
-    bool operator==(const FileVersion&) const = default;
+    bool operator==(const TableVersion&) const = default;
 };
 
-std::optional<FileVersion> versionOf(const QString& path)
+std::optional<TableVersion> versionOf(const QString& path)
 {
-    FileVersion version;
-    version.path = path;
-    version.saves = MemoryRecordSet::saveGeneration();
-#ifdef Q_OS_UNIX
-    struct stat info
-    {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
+    const quint64 saves = MemoryRecordSet::saveGeneration();
+    const std::optional<FileVersion> file = FileVersion::of(path);
+    if (!file)
         return std::nullopt;
-    version.device = quint64(info.st_dev);
-    version.inode = quint64(info.st_ino);
-    version.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    version.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
-    version.size = qint64(info.st_size);
-#else
-    const QFileInfo info(path);
-    if (!info.exists())
-        return std::nullopt;
-    version.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
-    version.size = info.size();
-#endif
-    return version;
+    return TableVersion {path, *file, saves};
 }
 
 struct TypeEntry
@@ -70,17 +43,12 @@ struct TypeEntry
 
 // A file modified this recently may be changed again within the same tick of the file system's clock
 // without its version changing; its rows are then not trusted beyond the current lookup.
-std::atomic<qint64> settleNs {2'000'000'000};
-
-qint64 nowNs()
-{
-    return QDateTime::currentMSecsSinceEpoch() * 1'000'000;
-}
+std::atomic<qint64> settleNs {DefaultFileSettleNs};
 
 struct LookupCache
 {
     QMutex mutex;
-    std::optional<FileVersion> version; // set only while the rows below may be reused
+    std::optional<TableVersion> version; // set only while the rows below may be reused
     QHash<int, TypeEntry> types;
 };
 
@@ -204,7 +172,7 @@ bool IsSearchableType(int adoType)
     const QString path = dataTypeTablePath();
     LookupCache& cache = lookupCache();
     QMutexLocker lock(&cache.mutex);
-    std::optional<FileVersion> version = versionOf(path);
+    std::optional<TableVersion> version = versionOf(path);
     if (!version) {
         BuildDataTypeTable(path);
         version = versionOf(path);
@@ -212,8 +180,7 @@ bool IsSearchableType(int adoType)
     if (!version || version != cache.version) {
         cache.version.reset();
         cache.types = readTypes(path);
-        const qint64 now = nowNs();
-        if (version && now - version->modifiedNs >= settleNs && now - version->changedNs >= settleNs)
+        if (version && version->file.isSettled(settleNs))
             cache.version = version;
     }
     const auto entry = cache.types.constFind(adoType);
