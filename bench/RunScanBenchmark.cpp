@@ -4,8 +4,8 @@
 // MariaDB server for instance, and both sides read it there; the output lines stay the same.
 //
 // A copy of the scan table (build/bench-data/scan-N.db, made on first use; default 200 000 rows) whose
-// last field of the last row holds the only hit. The engine side is the Start command on that one table
-// through the run, the run controls and the headless surface, timed until the walk stops at the hit; the
+// last field of the last row holds the only hit. The engine side is the run session on that one table, as
+// the front ends set it up, timed from its start until the walk stops at the hit; the
 // bare side is the plain SQLFetch/SQLGetData scan of the scan benchmark over the same file. Connecting and
 // laying out the program folder are not timed. The two alternate K times (default 3) and each keeps its
 // best time. Target: ratio ≤ 1.5.
@@ -103,9 +103,9 @@ int runRunScanBenchmark(const QStringList& arguments)
         for (int round = 0; round < repeat; ++round) {
             QString hit;
             const double engine = engineRun(run, hit);
-            if (hit != expectedHit || !run.surface().messages.isEmpty()) {
+            if (hit != expectedHit || !run.messages().isEmpty()) {
                 std::fprintf(stderr, "run-scan: the run stopped at %s, not at %s (messages: %s)\n", qPrintable(hit),
-                             qPrintable(expectedHit), qPrintable(run.surface().messages.join(QLatin1String("; "))));
+                             qPrintable(expectedHit), qPrintable(run.messages().join(QLatin1String("; "))));
                 return 1;
             }
             checksum = 0;

@@ -1,87 +1,24 @@
 #include "engine/DataTypeTable.h"
 
+#include "engine/SearchableTypes.h"
+
 #include "core/AppState.h"
-#include "core/FileVersion.h"
 #include "datasource/DataTypeLayout.h"
 #include "datasource/SysTableFile.h"
 
-#include <QHash>
 #include <QMutex>
 
-#include <atomic>
-#include <optional>
+#include <memory>
 
 namespace dorvane {
 
 namespace {
-
-// A version of the table file: the file's own, and the process's save count, which covers two saves
-// within one tick of the file system's clock.
-struct TableVersion
-{
-    QString path;
-    FileVersion file;
-    quint64 saves = 0;
-
-    bool operator==(const TableVersion&) const = default;
-};
-
-std::optional<TableVersion> versionOf(const QString& path)
-{
-    const quint64 saves = MemoryRecordSet::saveGeneration();
-    const std::optional<FileVersion> file = FileVersion::of(path);
-    if (!file)
-        return std::nullopt;
-    return TableVersion {path, *file, saves};
-}
-
-struct TypeEntry
-{
-    int rows = 0;
-    bool check = false;
-};
-
-// A file modified this recently may be changed again within the same tick of the file system's clock
-// without its version changing; its rows are then not trusted beyond the current lookup.
-std::atomic<qint64> settleNs {DefaultFileSettleNs};
-
-struct LookupCache
-{
-    QMutex mutex;
-    std::optional<TableVersion> version; // set only while the rows below may be reused
-    QHash<int, TypeEntry> types;
-};
-
-LookupCache& lookupCache()
-{
-    static LookupCache cache;
-    return cache;
-}
 
 const QString TableKind = QStringLiteral("data-type table");
 
 QStringList tableFields()
 {
     return {DataTypeField, CheckField, AdoNrField};
-}
-
-QHash<int, TypeEntry> readTypes(const QString& path)
-{
-    MemoryRecordSet table;
-    table.Open(path);
-    requireSysTableFields(table, path, TableKind, tableFields());
-    QHash<int, TypeEntry> types;
-    for (table.MoveFirst(); !table.isEOF(); table.MoveNext()) {
-        const QVariant number = table.Fields(AdoNrField).Value();
-        bool ok = false;
-        const int adoType = number.toInt(&ok);
-        if (number.isNull() || !ok)
-            continue;
-        TypeEntry& entry = types[adoType];
-        ++entry.rows;
-        entry.check = table.Fields(CheckField).Value().toBool();
-    }
-    return types;
 }
 
 } // namespace
@@ -169,27 +106,22 @@ DataTypeRow currentDataTypeRow(MemoryRecordSet& table)
 
 bool IsSearchableType(int adoType)
 {
+    // One lookup for the program folder of the moment: tests and the plug-in host may change it.
+    static QMutex mutex;
+    static std::unique_ptr<SearchableTypes> types;
+    QMutexLocker lock(&mutex);
     const QString path = dataTypeTablePath();
-    LookupCache& cache = lookupCache();
-    QMutexLocker lock(&cache.mutex);
-    std::optional<TableVersion> version = versionOf(path);
-    if (!version) {
-        BuildDataTypeTable(path);
-        version = versionOf(path);
-    }
-    if (!version || version != cache.version) {
-        cache.version.reset();
-        cache.types = readTypes(path);
-        if (version && version->file.isSettled(settleNs))
-            cache.version = version;
-    }
-    const auto entry = cache.types.constFind(adoType);
-    return entry != cache.types.constEnd() && entry->rows == 1 && entry->check;
+    if (!types || types->path() != path)
+        types = std::make_unique<SearchableTypes>(path);
+    return types->isSearchable(adoType);
 }
 
-void setDataTypeSettleTimeForTesting(qint64 nanoseconds)
+MemoryRecordSet readDataTypeTable(const QString& path)
 {
-    settleNs = nanoseconds;
+    MemoryRecordSet table;
+    table.Open(path);
+    requireSysTableFields(table, path, TableKind, tableFields());
+    return table;
 }
 
 void saveDataTypeTable(MemoryRecordSet& table)

@@ -1,13 +1,14 @@
 #include "mainwindow/frmMain.h"
 
+#include "appicon/ApplicationIcon.h"
 #include "core/ProductInfo.h"
-#include "core/ToolBarOptions.h"
 #include "mainwindow/LockableCheckBox.h"
 #include "mainwindow/LockableRadioButton.h"
 #include "mainwindow/MemoEdit.h"
 #include "mainwindow/PanelLayout.h"
 #include "mainwindow/ToolBarView.h"
 #include "mainwindow/Twips.h"
+#include "presentation/ToolBarOptions.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -40,6 +41,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(ProductName);
+    // Its own icon rather than the application's, which in a host is the host's; dialogs opened over
+    // the window show it too.
+    setWindowIcon(applicationIcon());
     for (EditorCommand command : AllEditorCommands)
         m_commandTexts.insert(command, MainWindowCaptions::defaultCommandText(command));
 

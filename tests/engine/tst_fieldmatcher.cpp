@@ -1,14 +1,15 @@
-// The field test, the hit display and the replace preview, driven through the headless surface as the
-// run drives them, with the data-type table of a temporary program folder.
+// The field test, the proposed replacement and the value texts, with the data-type table of a temporary
+// program folder.
 #include "core/AdoTypes.h"
 #include "core/DataError.h"
-#include "core/HeadlessSurface.h"
 #include "datasource/FieldInputConversion.h"
 #include "engine/DataTypeTable.h"
 #include "engine/FieldMatcher.h"
 #include "engine/FieldText.h"
 #include "engine/LiteralMatcher.h"
 #include "engine/RegExp.h"
+#include "engine/ReplacementProposal.h"
+#include "engine/SearchableTypes.h"
 
 #include "TempProgramFolder.h"
 
@@ -16,6 +17,11 @@
 #include <QRandomGenerator>
 #include <QTest>
 #include <QUuid>
+
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
 
 using namespace dorvane;
 using dorvane::test::TempProgramFolder;
@@ -25,23 +31,22 @@ namespace {
 // A QVariant column stands for an editor value: a null QVariant is "no value".
 const QVariant NoValue;
 
-EditorValue editorValue(const QVariant& v)
+OptionalText editorValue(const QVariant& v)
 {
     if (v.isNull())
         return std::nullopt;
     return v.toString();
 }
 
-// The switches of the panel as a compact word list: "whole", "case", "word", "regex".
-void setSwitches(HeadlessSurface& surface, const QString& switches)
+// The switches as a compact word list: "whole", "case", "word", "regex"; the engine must rank the modes
+// also when they are set together.
+void setSwitches(MatchOptions& options, const QString& switches)
 {
     const QStringList on = switches.split(QLatin1Char('+'), Qt::SkipEmptyParts);
-    // The RegEx switch clears whole field and whole word, as on the window; the engine must still rank
-    // the modes when they are set together, so it goes first.
-    surface.setRegEx(on.contains(QLatin1String("regex")));
-    surface.setWholeField(on.contains(QLatin1String("whole")));
-    surface.setWholeWord(on.contains(QLatin1String("word")));
-    surface.setCaseSensitive(on.contains(QLatin1String("case")));
+    options.regularExpression = on.contains(QLatin1String("regex"));
+    options.wholeField = on.contains(QLatin1String("whole"));
+    options.wholeWords = on.contains(QLatin1String("word"));
+    options.caseSensitive = on.contains(QLatin1String("case"));
 }
 
 // Sets Check of the data-type table's row for `adoType` through the options dialog's write-back.
@@ -77,16 +82,8 @@ private slots:
     void typeTestFollowsTheTable();
     void typeTestRunsOnlyForMatchedValues();
 
-    void showHit_data();
-    void showHit();
-    void showHitStatusAndLimits_data();
-    void showHitStatusAndLimits();
-    void digitsOnlyFollowsEveryHit();
-    void unknownTypeLeavesPanel4();
-    void timerArmedOnlyWhenReplacingWithoutHalt();
-
-    void replacePreview_data();
-    void replacePreview();
+    void proposal_data();
+    void proposal();
 
     void literalSearchAgreesWithQString_data();
     void literalSearchAgreesWithQString();
@@ -100,21 +97,25 @@ private slots:
     void datesAndNumbersMatchTheLocaleInEveryLocale();
     void valueTextReadsBack_data();
     void valueTextReadsBack();
+    void numbersReadBackExactly_data();
+    void numbersReadBackExactly();
 
 private:
     std::unique_ptr<TempProgramFolder> m_folder;
-    std::unique_ptr<HeadlessSurface> m_surface;
+    std::unique_ptr<SearchableTypes> m_types;
+    MatchOptions m_options;
 };
 
 void TestFieldMatcher::init()
 {
     m_folder = std::make_unique<TempProgramFolder>();
-    m_surface = std::make_unique<HeadlessSurface>();
+    m_types = std::make_unique<SearchableTypes>(dataTypeTablePath());
+    m_options = MatchOptions();
 }
 
 void TestFieldMatcher::cleanup()
 {
-    m_surface.reset();
+    m_types.reset();
     m_folder.reset();
 }
 
@@ -201,10 +202,10 @@ void TestFieldMatcher::fieldTest()
     QFETCH(int, type);
     QFETCH(bool, hit);
 
-    m_surface->setSearchValue(editorValue(search));
-    setSwitches(*m_surface, switches);
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (editorValue(search));
+    setSwitches(m_options, switches);
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
     QCOMPARE(matcher.isHit(value, type), hit);
 }
 
@@ -245,10 +246,10 @@ void TestFieldMatcher::modeFollowsPrecedence()
     QFETCH(QString, value);
     QFETCH(bool, hit);
 
-    m_surface->setSearchValue(search);
-    setSwitches(*m_surface, switches);
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (search);
+    setSwitches(m_options, switches);
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
     QCOMPARE(int(matcher.mode()), mode);
     QCOMPARE(matcher.valueMatches(value, ado::adVarWChar), hit);
 }
@@ -263,6 +264,9 @@ void TestFieldMatcher::invalidPatternIsRejectedAtPrepare_data()
     QTest::newRow("word") << "word" << true;
     QTest::newRow("part") << "" << false;
     QTest::newRow("whole") << "whole" << false;
+    // Whole field compares the text as typed, also with whole words ticked: it never compiles it.
+    QTest::newRow("whole with word") << "whole+word" << false;
+    QTest::newRow("whole with regex") << "whole+regex" << false;
 }
 
 void TestFieldMatcher::invalidPatternIsRejectedAtPrepare()
@@ -270,12 +274,12 @@ void TestFieldMatcher::invalidPatternIsRejectedAtPrepare()
     QFETCH(QString, switches);
     QFETCH(bool, rejected);
 
-    m_surface->setSearchValue(QStringLiteral("a(b"));
-    setSwitches(*m_surface, switches);
-    FieldMatcher matcher(*m_surface);
+    m_options.search = (QStringLiteral("a(b"));
+    setSwitches(m_options, switches);
+    FieldMatcher matcher(*m_types);
     bool threw = false;
     try {
-        matcher.prepare();
+        matcher.prepare(m_options);
     } catch (const DataError& error) {
         threw = true;
         QVERIFY(!error.description().isEmpty());
@@ -287,26 +291,26 @@ void TestFieldMatcher::invalidPatternIsRejectedAtPrepare()
 
 void TestFieldMatcher::optionsTakeEffectAtNextPrepare()
 {
-    m_surface->setSearchValue(QStringLiteral("abc"));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (QStringLiteral("abc"));
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
     QVERIFY(matcher.valueMatches(QStringLiteral("ABC"), ado::adVarWChar));
 
     // The run keeps what it prepared until it is entered again.
-    m_surface->setCaseSensitive(true);
-    m_surface->setSearchValue(QStringLiteral("xyz"));
+    m_options.caseSensitive = (true);
+    m_options.search = (QStringLiteral("xyz"));
     QVERIFY(matcher.valueMatches(QStringLiteral("ABC"), ado::adVarWChar));
-    matcher.prepare();
+    matcher.prepare(m_options);
     QVERIFY(!matcher.valueMatches(QStringLiteral("ABC"), ado::adVarWChar));
     QVERIFY(matcher.valueMatches(QStringLiteral("xyz"), ado::adVarWChar));
 }
 
 void TestFieldMatcher::typeTestFollowsTheTable()
 {
-    m_surface->setSearchValue(QStringLiteral("^[0-9]+$"));
-    m_surface->setRegEx(true);
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (QStringLiteral("^[0-9]+$"));
+    m_options.regularExpression = (true);
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
 
     QVERIFY(matcher.isHit(123, ado::adInteger));
     markSearchable(ado::adInteger, false);
@@ -318,9 +322,9 @@ void TestFieldMatcher::typeTestFollowsTheTable()
     QVERIFY(matcher.isHit(123, ado::adInteger));
 
     // Unmarked by default: a GUID's text matches, the field is no hit.
-    m_surface->setSearchValue(QStringLiteral("-"));
-    m_surface->setRegEx(false);
-    matcher.prepare();
+    m_options.search = (QStringLiteral("-"));
+    m_options.regularExpression = (false);
+    matcher.prepare(m_options);
     const QVariant guid = QVariant::fromValue(QUuid::createUuid());
     QVERIFY(matcher.valueMatches(guid, ado::adGUID));
     QVERIFY(!matcher.isHit(guid, ado::adGUID));
@@ -330,14 +334,14 @@ void TestFieldMatcher::typeTestRunsOnlyForMatchedValues()
 {
     // A foreign table file makes every type lookup fail, which shows whether one was made.
     m_folder->writeFile(QStringLiteral("sys/dtype.dat"), "not a record set");
-    m_surface->setSearchValue(QStringLiteral("abc"));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (QStringLiteral("abc"));
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
     QVERIFY(!matcher.isHit(QStringLiteral("xyz"), ado::adVarWChar));
     QVERIFY_THROWS_EXCEPTION(DataError, matcher.isHit(QStringLiteral("abc"), ado::adVarWChar));
 }
 
-void TestFieldMatcher::showHit_data()
+void TestFieldMatcher::proposal_data()
 {
     QTest::addColumn<QVariant>("search");
     QTest::addColumn<QString>("switches");
@@ -395,7 +399,7 @@ void TestFieldMatcher::showHit_data()
                                     << QVariant("xabcx") << QVariant("xabcx");
 }
 
-void TestFieldMatcher::showHit()
+void TestFieldMatcher::proposal()
 {
     QFETCH(QVariant, search);
     QFETCH(QString, switches);
@@ -405,143 +409,17 @@ void TestFieldMatcher::showHit()
     QFETCH(QVariant, original);
     QFETCH(QVariant, replaced);
 
-    m_surface->setSearchValue(editorValue(search));
-    m_surface->setReplaceValue(editorValue(replacement));
-    setSwitches(*m_surface, switches);
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (editorValue(search));
+    m_options.replacement = (editorValue(replacement));
+    setSwitches(m_options, switches);
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
     QVERIFY(matcher.isHit(value, type));
 
-    m_surface->SetInterface(true);
-    QVERIFY(matcher.ShowHit(FieldSnapshot {QStringLiteral("F"), type, 255, value}, false));
-    QVERIFY(!m_surface->isInterfaceLocked());
-    QCOMPARE(m_surface->originalView(), editorValue(original));
-    QCOMPARE(m_surface->replacedView(), editorValue(replaced));
-}
-
-void TestFieldMatcher::showHitStatusAndLimits_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<qint64>("definedSize");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<int>("maxLength");
-    QTest::addColumn<QString>("panel4");
-
-    QTest::newRow("65535") << int(ado::adLongVarWChar) << qint64(65535) << QVariant("abc") << 32767 << "LongVarWChar";
-    QTest::newRow("32768") << int(ado::adVarWChar) << qint64(32768) << QVariant("abc") << 32767 << "VarWChar";
-    QTest::newRow("32767") << int(ado::adVarWChar) << qint64(32767) << QVariant("abc") << 32767 << "VarWChar";
-    QTest::newRow("beyond int") << int(ado::adLongVarChar) << qint64(0x100000000LL) << QVariant("abc") << 32767
-                                << "LongVarChar";
-    QTest::newRow("50") << int(ado::adChar) << qint64(50) << QVariant("abc") << 50 << "Char";
-    QTest::newRow("integer") << int(ado::adInteger) << qint64(11) << QVariant(-2147483647 - 1) << 11 << "Integer";
-}
-
-void TestFieldMatcher::showHitStatusAndLimits()
-{
-    QFETCH(int, type);
-    QFETCH(qint64, definedSize);
-    QFETCH(QVariant, value);
-    QFETCH(int, maxLength);
-    QFETCH(QString, panel4);
-
-    m_surface->setSearchValue(QStringLiteral("a"));
-    m_surface->setReplaceValue(QString(QLatin1String("")));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
-    matcher.ShowHit(FieldSnapshot {QStringLiteral("F"), type, definedSize, value}, false);
-    QCOMPARE(m_surface->replacedMaxLength(), maxLength);
-    QCOMPARE(m_surface->statusText(5), QString::number(maxLength));
-    QCOMPARE(m_surface->statusText(4), panel4);
-    // The unchanged value fits the limit whole: the limit never cuts what a save would write back.
-    QCOMPARE(m_surface->replacedView(), m_surface->originalView());
-}
-
-void TestFieldMatcher::digitsOnlyFollowsEveryHit()
-{
-    m_surface->setSearchValue(QStringLiteral("1"));
-    m_surface->setReplaceValue(QStringLiteral("2"));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
-
-    const struct
-    {
-        int type;
-        QVariant value;
-        bool digitsOnly;
-    } hits[] = {
-        {ado::adInteger, 1, true},   {ado::adVarWChar, QStringLiteral("a1"), false}, {ado::adInteger, 31, true},
-        {ado::adSmallInt, 1, false}, {ado::adBigInt, qlonglong(1), false},
-    };
-    for (const auto& hit : hits) {
-        matcher.ShowHit(FieldSnapshot {QStringLiteral("F"), hit.type, 20, hit.value}, false);
-        QCOMPARE(m_surface->replacedDigitsOnly(), hit.digitsOnly);
-    }
-}
-
-void TestFieldMatcher::unknownTypeLeavesPanel4()
-{
-    m_surface->setSearchValue(QStringLiteral("a"));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
-    m_surface->setStatusText(4, QStringLiteral("VarWChar"));
-    matcher.ShowHit(FieldSnapshot {QStringLiteral("F"), 999, 10, QStringLiteral("a")}, false);
-    QCOMPARE(m_surface->statusText(4), QStringLiteral("VarWChar"));
-    matcher.ShowHit(FieldSnapshot {QStringLiteral("F"), ado::adEmpty, 10, QStringLiteral("a")}, false);
-    QCOMPARE(m_surface->statusText(4), QStringLiteral("Empty"));
-}
-
-void TestFieldMatcher::timerArmedOnlyWhenReplacingWithoutHalt()
-{
-    m_surface->setSearchValue(QStringLiteral("a"));
-    m_surface->setReplaceValue(QStringLiteral("b"));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
-    const FieldSnapshot field {QStringLiteral("F"), ado::adVarWChar, 10, QStringLiteral("a")};
-
-    matcher.ShowHit(field, false);
-    QVERIFY(!m_surface->isTimer1Enabled());
-    matcher.ShowHit(field, true);
-    QVERIFY(m_surface->isTimer1Enabled());
-    m_surface->setTimer1Enabled(false);
-}
-
-void TestFieldMatcher::replacePreview_data()
-{
-    QTest::addColumn<QVariant>("search");
-    QTest::addColumn<QVariant>("replacement");
-    QTest::addColumn<QVariant>("original");
-    QTest::addColumn<QVariant>("replaced");
-
-    const QVariant empty = QString(QLatin1String(""));
-    const QVariant untouched = QStringLiteral("(untouched)");
-
-    QTest::newRow("case ignored") << QVariant("abc") << QVariant("x") << QVariant("Abc abc ABC") << QVariant("x x x");
-    QTest::newRow("no replacement removes") << QVariant("abc") << NoValue << QVariant("Abc-abc") << QVariant("-");
-    QTest::newRow("empty replacement removes") << QVariant("abc") << empty << QVariant("Abc-abc") << QVariant("-");
-    QTest::newRow("literal") << QVariant("a.c") << QVariant("X") << QVariant("a.c abc") << QVariant("X abc");
-    QTest::newRow("no dollar groups") << QVariant("(a)") << QVariant("$1") << QVariant("(A)") << QVariant("$1");
-    QTest::newRow("original without value") << QVariant("abc") << QVariant("R") << NoValue << QVariant("R");
-    QTest::newRow("neither has a value") << QVariant("abc") << NoValue << NoValue << empty;
-    QTest::newRow("no search value") << NoValue << QVariant("R") << QVariant("abc") << untouched;
-    QTest::newRow("empty search text") << empty << QVariant("R") << QVariant("abc") << untouched;
-}
-
-void TestFieldMatcher::replacePreview()
-{
-    QFETCH(QVariant, search);
-    QFETCH(QVariant, replacement);
-    QFETCH(QVariant, original);
-    QFETCH(QVariant, replaced);
-
-    m_surface->setSearchValue(editorValue(search));
-    m_surface->setReplaceValue(editorValue(replacement));
-    m_surface->setOriginalView(editorValue(original));
-    m_surface->setReplacedView(QStringLiteral("(untouched)"));
-    // The preview ignores the case option.
-    m_surface->setCaseSensitive(true);
-    FieldMatcher matcher(*m_surface);
-    matcher.ReplacePreview();
-    QCOMPARE(m_surface->replacedView(), editorValue(replaced));
+    const QString text = fieldValueToText(value, type);
+    QCOMPARE(text.isNull() ? OptionalText() : OptionalText(text), editorValue(original));
+    ReplacementProposal proposal(m_options, ReplacementRule::DisplayExpression);
+    QCOMPARE(OptionalText(proposal.propose(text)), editorValue(replaced));
 }
 
 void TestFieldMatcher::literalSearchAgreesWithQString_data()
@@ -628,10 +506,10 @@ void TestFieldMatcher::numbersAndDatesSkippedOnlyWhenTheirTextCannotMatch()
                                   ":",  ".",  "/",   "Nadel", "1@", "a",  " ",   "05:03", "99"};
     for (const QString& mode : {QStringLiteral("part"), QStringLiteral("word")}) {
         for (const QString& search : searches) {
-            m_surface->setSearchValue(search);
-            m_surface->setWholeWord(mode == QLatin1String("word"));
-            FieldMatcher matcher(*m_surface);
-            matcher.prepare();
+            m_options.search = (search);
+            m_options.wholeWords = (mode == QLatin1String("word"));
+            FieldMatcher matcher(*m_types);
+            matcher.prepare(m_options);
             // The whole-word search text is a pattern, as the matcher uses it.
             RegExp word(QStringLiteral("\\b") + search + QStringLiteral("\\b"));
             word.setIgnoreCase(true);
@@ -673,11 +551,11 @@ void TestFieldMatcher::wholeWordAgreesWithItsExpression()
     QFETCH(QString, text);
 
     for (const bool caseSensitive : {false, true}) {
-        m_surface->setSearchValue(search);
-        m_surface->setWholeWord(true);
-        m_surface->setCaseSensitive(caseSensitive);
-        FieldMatcher matcher(*m_surface);
-        matcher.prepare();
+        m_options.search = (search);
+        m_options.wholeWords = (true);
+        m_options.caseSensitive = (caseSensitive);
+        FieldMatcher matcher(*m_types);
+        matcher.prepare(m_options);
         RegExp expression(QStringLiteral("\\b") + search + QStringLiteral("\\b"));
         expression.setIgnoreCase(!caseSensitive);
         expression.setMultiline(true);
@@ -727,29 +605,158 @@ void TestFieldMatcher::valueText()
 
 void TestFieldMatcher::valueTextReadsBack_data()
 {
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<int>("type");
 
-    QTest::newRow("integer") << QVariant(1234567) << int(ado::adInteger);
-    QTest::newRow("double") << QVariant(-1234.125) << int(ado::adDouble);
-    QTest::newRow("single") << QVariant(0.1f) << int(ado::adSingle);
-    QTest::newRow("decimal") << QVariant("-1234.5") << int(ado::adNumeric);
-    QTest::newRow("date, last century") << QVariant(QDate(1925, 1, 5)) << int(ado::adDBDate);
-    QTest::newRow("date-time") << QVariant(QDateTime(QDate(1925, 1, 5), QTime(22, 20, 30), Qt::UTC))
-                               << int(ado::adDBTimeStamp);
-    QTest::newRow("time") << QVariant(QTime(22, 20, 30)) << int(ado::adDBTime);
-    QTest::newRow("boolean") << QVariant(true) << int(ado::adBoolean);
+    const QDate day(1925, 1, 5);
+    const QList<QPair<const char*, QPair<QVariant, int>>> values = {
+        {"integer", {QVariant(1234567), ado::adInteger}},
+        {"double", {QVariant(-1234.125), ado::adDouble}},
+        {"double, 0.1 + 0.2", {QVariant(0.1 + 0.2), ado::adDouble}},
+        {"double, large", {QVariant(1.2345678901234567e300), ado::adDouble}},
+        {"single", {QVariant(0.1f), ado::adSingle}},
+        {"single, eight digits", {QVariant(123456.79f), ado::adSingle}},
+        {"single, above 2^24", {QVariant(16777216.0f * 3), ado::adSingle}},
+        {"decimal", {QVariant("-1234.5"), ado::adNumeric}},
+        {"date, last century", {QVariant(day), ado::adDBDate}},
+        {"date, year 1", {QVariant(QDate(1, 1, 1)), ado::adDBDate}},
+        {"date-time", {QVariant(QDateTime(day, QTime(22, 20, 30), Qt::UTC)), ado::adDBTimeStamp}},
+        {"date-time, milliseconds",
+         {QVariant(QDateTime(QDate(2025, 2, 5), QTime(12, 34, 56, 789), Qt::UTC)), ado::adDBTimeStamp}},
+        {"date-time, one millisecond", {QVariant(QDateTime(day, QTime(0, 0, 0, 1), Qt::UTC)), ado::adDBTimeStamp}},
+        {"date-time, midnight", {QVariant(QDateTime(day, QTime(0, 0), Qt::UTC)), ado::adDBTimeStamp}},
+        {"adDate, milliseconds", {QVariant(QDateTime(day, QTime(1, 2, 3, 40), Qt::UTC)), ado::adDate}},
+        {"time", {QVariant(QTime(22, 20, 30)), ado::adDBTime}},
+        {"time, milliseconds", {QVariant(QTime(22, 20, 30, 5)), ado::adDBTime}},
+        {"time, midnight", {QVariant(QTime(0, 0)), ado::adDBTime}},
+        {"boolean", {QVariant(true), ado::adBoolean}},
+    };
+    for (const char* locale : {"de_DE", "en_US", "fr_FR"}) {
+        for (const auto& [name, value] : values)
+            QTest::addRow("%s, %s", locale, name) << locale << value.first << value.second;
+    }
 }
 
 void TestFieldMatcher::valueTextReadsBack()
 {
+    QFETCH(QString, locale);
     QFETCH(QVariant, value);
     QFETCH(int, type);
 
-    // What the views show is what a save writes back: it must read as the same value.
-    const QString text = fieldValueToText(value, type);
-    QCOMPARE(convertFieldInput(QStringLiteral("F"), type, text), value);
+    // What the views show is what a save writes back: it must read as the same value, and show alike.
+    const QLocale shownIn(locale);
+    const QString text = fieldValueToText(value, type, shownIn);
+    const QVariant readBack = convertFieldInput(QStringLiteral("F"), type, text, shownIn);
+    QCOMPARE(readBack, value);
+    QCOMPARE(fieldValueToText(readBack, type, shownIn), text);
     QVERIFY(fieldValueToText(QVariant(), type).isNull());
+}
+
+namespace {
+
+// The significant digits of a number's text ("0,0120E+05" → "12"), for texts with ASCII digits.
+QString significantDigits(const QString& text)
+{
+    QString digits;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('e') || c == QLatin1Char('E'))
+            break;
+        if (c.isDigit())
+            digits += c;
+    }
+    while (digits.startsWith(QLatin1Char('0')))
+        digits.remove(0, 1);
+    while (digits.endsWith(QLatin1Char('0')))
+        digits.chop(1);
+    return digits;
+}
+
+template<typename Number> QString shortestDigits(Number value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    return significantDigits(QString::fromLatin1(buffer, result.ptr - buffer));
+}
+
+template<typename Number> bool sameNumber(Number a, Number b)
+{
+    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Random bit patterns with a fixed seed, then the edges: zeros, denormals, limits, infinities, NaN and
+// whole numbers beyond the last one the type holds exactly.
+template<typename Number, typename Bits> QList<Number> numbersToTry()
+{
+    using Limits = std::numeric_limits<Number>;
+    QList<Number> numbers = {Number(0),
+                             -Number(0),
+                             Limits::denorm_min(),
+                             -Limits::denorm_min(),
+                             Limits::min(),
+                             Limits::max(),
+                             -Limits::max(),
+                             Limits::lowest(),
+                             Limits::epsilon(),
+                             Limits::infinity(),
+                             -Limits::infinity(),
+                             Limits::quiet_NaN(),
+                             Number(0.1),
+                             Number(1) / 3,
+                             Number(123456.79),
+                             Number(16777217),
+                             Number(9007199254740993.0),
+                             Number(1e15),
+                             Number(1e16),
+                             Number(1e21),
+                             Number(123456789012.0),
+                             Number(0.1) + Number(0.2),
+                             Number(-2.5e-5)};
+    QRandomGenerator random(20250205);
+    for (int i = 0; i < 20000; ++i) {
+        const Bits bits = Bits(random.generate64());
+        Number number;
+        std::memcpy(&number, &bits, sizeof number);
+        numbers.append(number);
+    }
+    return numbers;
+}
+
+template<typename Number, typename Bits> void checkNumbersReadBack(const QLocale& locale, int adoType)
+{
+    for (const Number number : numbersToTry<Number, Bits>()) {
+        const QString text = fieldValueToText(QVariant::fromValue(number), adoType, locale);
+        const QVariant readBack = convertFieldInput(QStringLiteral("F"), adoType, text, locale);
+        QVERIFY2(readBack.metaType() == QMetaType::fromType<Number>(), qPrintable(text));
+        QVERIFY2(sameNumber(readBack.value<Number>(), number),
+                 qPrintable(QStringLiteral("%1 read back as %2").arg(text).arg(readBack.toDouble(), 0, 'g', 17)));
+        QCOMPARE(fieldValueToText(readBack, adoType, locale), text);
+        if (std::isfinite(number))
+            QVERIFY2(significantDigits(text) == shortestDigits(number), qPrintable(text)); // and no longer
+    }
+}
+
+} // namespace
+
+void TestFieldMatcher::numbersReadBackExactly_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("type");
+    for (const char* locale : {"de_DE", "en_US", "fr_FR", "C"}) {
+        QTest::addRow("%s, single", locale) << locale << int(ado::adSingle);
+        QTest::addRow("%s, double", locale) << locale << int(ado::adDouble);
+    }
+}
+
+void TestFieldMatcher::numbersReadBackExactly()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, type);
+    // Value → text → value and text → value → text are both the identity, with the shortest such text.
+    if (type == ado::adSingle)
+        checkNumbersReadBack<float, quint32>(QLocale(locale), type);
+    else
+        checkNumbersReadBack<double, quint64>(QLocale(locale), type);
 }
 
 void TestFieldMatcher::datesAndNumbersMatchTheLocaleInEveryLocale()
