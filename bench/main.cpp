@@ -1,6 +1,7 @@
 // dorvane-bench SUBCOMMAND [options]: speed measurements that compare the tool with a bare baseline in the
 // same run. Every subcommand lives in its own file (XxxBenchmark.h/.cpp, a function
 // `int runXxxBenchmark(const QStringList& arguments)`) and has one line in the table below.
+#include "LanguageFileBenchmark.h"
 #include "LongValueBenchmark.h"
 #include "MatchBenchmark.h"
 #include "RunReplaceBenchmark.h"
@@ -24,7 +25,8 @@ struct Subcommand
 const Subcommand Subcommands[] = {
     {"scan", "scan [--rows N] [--repeat K]   a table read through QueryRecordSet and through a bare ODBC loop",
      dorvane::bench::runScanBenchmark},
-    {"match", "match [--values N]             the field test of every matching mode over generated text values",
+    {"match",
+     "match [--values N] [--mode NAME]   the field test of every matching mode (or one) over generated text values",
      dorvane::bench::runMatchBenchmark},
     {"run-scan",
      "run-scan [--rows N] [--repeat K] [--connection STRING]   a run to its only hit in the last row against a bare "
@@ -38,6 +40,10 @@ const Subcommand Subcommands[] = {
      "run-replace [--rows N] [--repeat K] [--connection STRING]   replace without halt against a bare "
      "scan-and-update loop",
      dorvane::bench::runRunReplaceBenchmark},
+    {"language-file",
+     "language-file [--megabytes N]   the texts of one window load from an N MB language file against reading it "
+     "whole",
+     dorvane::bench::runLanguageFileBenchmark},
 };
 
 int usage()

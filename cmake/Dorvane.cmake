@@ -34,13 +34,39 @@ function(dorvane_add_library name dir)
     target_link_libraries(${name} PUBLIC ${ARG_LINKS})
 endfunction()
 
+# The executable of a Qt Test program in build/tests, linked with the test support library.
+function(dorvane_add_test_executable name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LINKS" ${ARGN})
+    add_executable(${name} ${ARG_SOURCES})
+    target_link_libraries(${name} PRIVATE Qt6::Test dorvane_testsupport ${ARG_LINKS})
+    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+endfunction()
+
 # dorvane_add_test(NAME SOURCES... LINKS ... [GUI])
 # One Qt Test executable per tested unit, registered with CTest. GUI tests run on the offscreen platform.
 function(dorvane_add_test name)
     cmake_parse_arguments(ARG "GUI" "" "SOURCES;LINKS" ${ARGN})
-    add_executable(${name} ${ARG_SOURCES})
-    target_link_libraries(${name} PRIVATE Qt6::Test dorvane_testsupport ${ARG_LINKS})
-    set_target_properties(${name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    dorvane_add_test_executable(${name} SOURCES ${ARG_SOURCES} LINKS ${ARG_LINKS})
     add_test(NAME ${name} COMMAND ${name})
     set_tests_properties(${name} PROPERTIES ENVIRONMENT "QT_QPA_PLATFORM=offscreen" TIMEOUT 600)
+endfunction()
+
+# dorvane_add_backend_test(NAME SOURCES... LINKS ... [BACKENDS sqlite postgresql mariadb])
+# One Qt Test executable run once per database backend, each run its own CTest entry NAME_<backend>
+# (default: all three). The entry names its backend in DORVANE_TEST_BACKEND; the program's main() runs
+# through dorvane::test::runOnSelectedBackend (tests/support/TestBackend.h), which exits with 77, shown
+# as skipped, when the server's variable is not set, and fails within seconds when the server does not
+# answer. A crashed server test prints no stack trace: attaching a debugger to it can hang for minutes.
+function(dorvane_add_backend_test name)
+    cmake_parse_arguments(ARG "" "" "SOURCES;LINKS;BACKENDS" ${ARGN})
+    if(NOT ARG_BACKENDS)
+        set(ARG_BACKENDS sqlite postgresql mariadb)
+    endif()
+    dorvane_add_test_executable(${name} SOURCES ${ARG_SOURCES} LINKS ${ARG_LINKS})
+    foreach(backend IN LISTS ARG_BACKENDS)
+        add_test(NAME ${name}_${backend} COMMAND ${name})
+        set_tests_properties(${name}_${backend} PROPERTIES
+            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;DORVANE_TEST_BACKEND=${backend};QTEST_DISABLE_STACK_DUMP=1"
+            SKIP_RETURN_CODE 77 TIMEOUT 600)
+    endforeach()
 endfunction()

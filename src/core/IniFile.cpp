@@ -1,9 +1,20 @@
 #include "core/IniFile.h"
 
+#include "core/FileVersion.h"
+#include "core/IniContent.h"
+#include "core/IniLine.h"
+
 #include <QFile>
+#include <QMutex>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QStringList>
+
+#include <algorithm>
+#include <atomic>
+#include <memory>
+#include <optional>
+#include <vector>
 
 namespace dorvane {
 
@@ -27,54 +38,77 @@ QString decodeCp1252(const QByteArray& bytes)
     return text;
 }
 
-// A section header "[name]" (blanks around allowed); returns the name or a null string.
-QString sectionName(const QString& line)
-{
-    const QString trimmed = line.trimmed();
-    if (trimmed.size() < 2 || !trimmed.startsWith(QLatin1Char('[')))
-        return {};
-    const qsizetype close = trimmed.indexOf(QLatin1Char(']'));
-    if (close < 0)
-        return {};
-    return trimmed.mid(1, close - 1).trimmed();
-}
-
-bool isComment(const QString& line)
-{
-    const QString trimmed = line.trimmed();
-    return trimmed.startsWith(QLatin1Char(';'));
-}
-
-// Splits "key = value"; returns false for lines that are no key line.
-bool splitKeyLine(const QString& line, QString& key, QString& value)
-{
-    if (isComment(line))
-        return false;
-    const qsizetype eq = line.indexOf(QLatin1Char('='));
-    if (eq < 0)
-        return false;
-    key = line.left(eq).trimmed();
-    value = line.mid(eq + 1).trimmed();
-    return !key.isEmpty();
-}
-
-QString unquote(const QString& value)
-{
-    if (value.size() >= 2) {
-        const QChar first = value.front();
-        if ((first == QLatin1Char('"') || first == QLatin1Char('\'')) && value.back() == first)
-            return value.mid(1, value.size() - 2);
-    }
-    return value;
-}
-
-QString cut(const QString& text, int size)
+QString cut(QStringView text, int size)
 {
     if (size <= 0)
         return {};
-    QString result = text.left(size - 1);
+    QStringView result = text.left(size - 1);
     const qsizetype nul = result.indexOf(QChar(0));
-    return nul >= 0 ? result.left(nul) : result;
+    return (nul >= 0 ? result.left(nul) : result).toString();
+}
+
+// Parsed files by path, each with the version it was read in. Only settled versions are kept (see
+// FileVersion); a file changed within the settle time is read afresh at every lookup.
+struct ContentCache
+{
+    struct File
+    {
+        QString path;
+        FileVersion version;
+        std::shared_ptr<const IniContent> content;
+    };
+
+    QMutex mutex;
+    std::vector<File> files; // the most recently read first
+    std::atomic<qint64> settleNs {DefaultFileSettleNs};
+    std::atomic<quint64> fileReads {0};
+};
+
+// The INI file and the language file, and the language file before the last switch.
+constexpr size_t CachedFiles = 4;
+
+ContentCache& contentCache()
+{
+    static ContentCache cache;
+    return cache;
+}
+
+// The parsed content of the file at path as it is now, or nullptr when it cannot be read.
+std::shared_ptr<const IniContent> contentOf(const QString& path)
+{
+    ContentCache& cache = contentCache();
+    const std::optional<FileVersion> version = FileVersion::of(path);
+    QMutexLocker lock(&cache.mutex);
+    const auto cached = std::find_if(cache.files.begin(), cache.files.end(),
+                                     [&path](const ContentCache::File& file) { return file.path == path; });
+    if (cached != cache.files.end()) {
+        if (version && cached->version == *version)
+            return cached->content;
+        cache.files.erase(cached);
+    }
+    if (!version)
+        return nullptr;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return nullptr;
+    ++cache.fileReads;
+    auto content = std::make_shared<const IniContent>(IniFile::decode(file.readAll()));
+    // A change after the version was taken shows as a newer version at the next lookup.
+    if (version->isSettled(cache.settleNs)) {
+        cache.files.insert(cache.files.begin(), {path, *version, content});
+        if (cache.files.size() > CachedFiles)
+            cache.files.pop_back();
+    }
+    return content;
+}
+
+void forget(const QString& path)
+{
+    ContentCache& cache = contentCache();
+    QMutexLocker lock(&cache.mutex);
+    cache.files.erase(std::remove_if(cache.files.begin(), cache.files.end(),
+                                     [&path](const ContentCache::File& file) { return file.path == path; }),
+                      cache.files.end());
 }
 
 // Splits content into lines while remembering each line's own ending, so a rewrite keeps them.
@@ -123,25 +157,19 @@ QString IniFile::decode(const QByteArray& bytes)
 QString IniFile::read(const QString& path, const QString& section, const QString& key, const QString& defaultValue,
                       int size)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return cut(defaultValue, size);
-    const QList<Line> lines = splitLines(decode(file.readAll()));
+    const std::shared_ptr<const IniContent> content = contentOf(path);
+    const std::optional<QStringView> value = content ? content->value(section, key) : std::nullopt;
+    return cut(value ? *value : QStringView(defaultValue), size);
+}
 
-    bool inSection = false;
-    for (const Line& line : lines) {
-        const QString name = sectionName(line.text);
-        if (!name.isNull()) {
-            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
-            continue;
-        }
-        if (!inSection)
-            continue;
-        QString lineKey, value;
-        if (splitKeyLine(line.text, lineKey, value) && lineKey.compare(key, Qt::CaseInsensitive) == 0)
-            return cut(unquote(value), size);
-    }
-    return cut(defaultValue, size);
+void IniFile::setSettleTimeForTesting(qint64 nanoseconds)
+{
+    contentCache().settleNs = nanoseconds;
+}
+
+quint64 IniFile::fileReadsForTesting()
+{
+    return contentCache().fileReads;
 }
 
 bool IniFile::write(const QString& path, const QString& section, const QString& key, const QString& value)
@@ -163,11 +191,10 @@ bool IniFile::write(const QString& path, const QString& section, const QString& 
     qsizetype lastContent = -1; // last non-blank line inside the section
     bool done = false;
     for (qsizetype i = 0; i < lines.size() && !done; ++i) {
-        const QString name = sectionName(lines[i].text);
-        if (!name.isNull()) {
+        if (const std::optional<QStringView> name = ini::sectionName(lines[i].text)) {
             if (sectionStart >= 0)
                 break; // the section ended without the key
-            if (name.compare(section, Qt::CaseInsensitive) == 0) {
+            if (name->compare(section, Qt::CaseInsensitive) == 0) {
                 sectionStart = i;
                 lastContent = i;
             }
@@ -177,8 +204,8 @@ bool IniFile::write(const QString& path, const QString& section, const QString& 
             continue;
         if (!lines[i].text.trimmed().isEmpty())
             lastContent = i;
-        QString lineKey, lineValue;
-        if (splitKeyLine(lines[i].text, lineKey, lineValue) && lineKey.compare(key, Qt::CaseInsensitive) == 0) {
+        QStringView lineKey, lineValue;
+        if (ini::splitKeyLine(lines[i].text, lineKey, lineValue) && lineKey.compare(key, Qt::CaseInsensitive) == 0) {
             lines[i].text = newLine;
             done = true;
         }
@@ -204,7 +231,10 @@ bool IniFile::write(const QString& path, const QString& section, const QString& 
     if (!file.open(QIODevice::WriteOnly))
         return false;
     file.write(out.toUtf8());
-    return file.commit();
+    const bool written = file.commit();
+    // The next read takes the new file; its version would tell as much, but not within one clock tick.
+    forget(path);
+    return written;
 }
 
 } // namespace dorvane

@@ -1,7 +1,12 @@
 // Reading and writing single values of INI-format files, with the semantics of the classic
 // profile-string functions: section and key names match without regard to case, a value is cut to
-// size - 1 characters, a present key with nothing after "=" reads as "", and every read goes to the
-// file so that a change by another program is seen at once.
+// size - 1 characters, a present key with nothing after "=" reads as "", and every read sees the file
+// as it is at that moment, also after a change by another program.
+//
+// A file is parsed once per version (FileVersion: identity, size and times) and its content kept for
+// the lookups that follow, so that a large language file costs one read, not one per text. Every read
+// still asks the file system for the version; a file changed within the last two seconds, whose next
+// change might not show in its version, is read afresh at every lookup. Any thread.
 #pragma once
 
 #include <QString>
@@ -23,6 +28,11 @@ public:
 
     // Decodes file content: UTF-8 when it is valid UTF-8, otherwise Windows-1252.
     static QString decode(const QByteArray& bytes);
+
+    // The settle time of the versions whose content is kept (two seconds). Use only for testing.
+    static void setSettleTimeForTesting(qint64 nanoseconds);
+    // How often a file has been read and parsed in this process. Use only for testing.
+    static quint64 fileReadsForTesting();
 };
 
 } // namespace dorvane

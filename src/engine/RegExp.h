@@ -50,13 +50,20 @@ public:
     int captureCount();
 
     // True when the pattern matches anywhere in subject. Compiles first when needed; throws DataError
-    // for an invalid pattern, and for a match that exceeds PCRE2's backtracking limits.
+    // for an invalid pattern, and for a value that cannot be matched within the limits of one match:
+    // PCRE2's back-tracking limit, the memory one match may take (a JIT stack that grows to 128 MB, then
+    // the interpreter with 256 MB of heap; a group repeated once per character takes 32 bytes of JIT
+    // stack per character), and the time one long value may take (10 s).
     bool Test(const QString& subject);
     // The subject with the first match (every match when Global) replaced by the expansion of
     // replacement, in which "$1"…"$99", "$&", "$`", "$'" and "$$" stand for the groups, the match, the
     // text before and after it, and "$". A "$n" naming no group stays as it is, and "$10" with fewer
     // than ten groups is group 1 followed by "0". Throws like Test.
     QString Replace(const QString& subject, const QString& replacement);
+
+    // How long one Test or Replace of a long value may search (10 s) before it throws DataError. Use only
+    // for testing; not thread-safe.
+    static void setValueTimeLimitForTesting(int milliseconds);
 
 private:
     class Compiled;

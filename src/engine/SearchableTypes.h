@@ -3,6 +3,8 @@
 // can live in one process. Thread-safe.
 #pragma once
 
+#include "core/FileVersion.h"
+
 #include <QHash>
 #include <QMutex>
 #include <QString>
@@ -31,19 +33,14 @@ public:
     // testing: 0 lets a test reach the reuse of cached rows at once.
     static void setSettleTimeForTesting(qint64 nanoseconds);
 
-    // What tells one version of the table file from another. The inode changes with every save (saves
-    // replace the file), the times and size with any other writer; the process's save count covers two
-    // saves within one tick of the file system's clock.
-    struct FileVersion
+    // A version of the table file: the file's own (FileVersion: identity, size, times), and this
+    // process's save count, which covers two saves within one tick of the file system's clock.
+    struct TableVersion
     {
-        quint64 device = 0;
-        quint64 inode = 0;
-        qint64 modifiedNs = 0;
-        qint64 changedNs = 0;
-        qint64 size = 0;
+        FileVersion file;
         quint64 saves = 0;
 
-        bool operator==(const FileVersion&) const = default;
+        bool operator==(const TableVersion&) const = default;
     };
 
 private:
@@ -57,7 +54,7 @@ private:
 
     QString m_path;
     QMutex m_mutex;
-    std::optional<FileVersion> m_version; // set only while the rows below may be reused
+    std::optional<TableVersion> m_version; // set only while the rows below may be reused
     QHash<int, TypeEntry> m_types;
 };
 

@@ -474,12 +474,15 @@ void TestFieldMatcher::literalSearchRandomTexts()
             text += alphabet[random.bounded(int(alphabet.size()))];
         return text;
     };
-    for (int round = 0; round < 20000; ++round) {
-        const QString needle = randomText(4);
-        const QString text = randomText(12);
-        for (const Qt::CaseSensitivity cs : {Qt::CaseInsensitive, Qt::CaseSensitive}) {
-            if (LiteralMatcher(needle, cs).occursIn(text) != text.contains(needle, cs))
-                QFAIL(qPrintable(QStringLiteral("\"%1\" in \"%2\", case %3").arg(needle, text).arg(int(cs))));
+    // Short texts, and texts long enough to be searched eight offsets at a time with a partial last block.
+    for (const int maxTextLength : {12, 40}) {
+        for (int round = 0; round < 20000; ++round) {
+            const QString needle = randomText(4);
+            const QString text = randomText(maxTextLength);
+            for (const Qt::CaseSensitivity cs : {Qt::CaseInsensitive, Qt::CaseSensitive}) {
+                if (LiteralMatcher(needle, cs).occursIn(text) != text.contains(needle, cs))
+                    QFAIL(qPrintable(QStringLiteral("\"%1\" in \"%2\", case %3").arg(needle, text).arg(int(cs))));
+            }
         }
     }
 }

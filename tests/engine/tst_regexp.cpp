@@ -4,6 +4,7 @@
 #include "core/DataError.h"
 #include "engine/RegExp.h"
 
+#include <QScopeGuard>
 #include <QTest>
 
 using namespace dorvane;
@@ -47,6 +48,12 @@ private slots:
     void changedPropertiesTakeEffect();
     void invalidPatternCanBeCorrected();
     void runawayBacktrackingRaisesDataError();
+    void longValuesAreMatched_data();
+    void longValuesAreMatched();
+    void valueBeyondTheMemoryLimitRaisesDataError();
+    void valueBeyondTheTimeLimitRaisesDataError();
+    void startCandidatesAgreeWithEveryStart_data();
+    void startCandidatesAgreeWithEveryStart();
     void copyKeepsProperties();
 };
 
@@ -283,6 +290,149 @@ void TestRegExp::runawayBacktrackingRaisesDataError()
     QVERIFY_THROWS_EXCEPTION(DataError, regExp.Test(subject));
     // The object stays usable.
     QVERIFY(regExp.Test(QStringLiteral("aaa")));
+}
+
+void TestRegExp::longValuesAreMatched_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("replacement");
+    QTest::addColumn<bool>("matches");
+    QTest::addColumn<QString>("replaced");
+
+    // A group repeated once per character needs matching memory in proportion to the value.
+    const QString ab200k = QStringLiteral("ab").repeated(100000);
+    const QString ab2m = QStringLiteral("ab").repeated(1000000);
+    QTest::newRow("200 000 characters") << "(a|b)*c" << ab200k + "c"
+                                        << "[$1]" << true << "[b]";
+    QTest::newRow("2 000 000 characters") << "(a|b)*c" << ab2m + "c"
+                                          << "[$1]" << true << "[b]";
+    QTest::newRow("2 000 000 characters, match inside") << "x(a|b)*c"
+                                                        << "<x" + ab2m + "c>"
+                                                        << "$&" << true << "<x" + ab2m + "c>";
+    QTest::newRow("2 000 000 characters, no match") << "x(a|b)*c" << ab2m + "c"
+                                                    << "-" << false << ab2m + "c";
+    QTest::newRow("2 000 000 characters, IgnoreCase") << "(?:A|B)*C" << ab2m + "c"
+                                                      << "" << true << QString();
+    QTest::newRow("many matches in 2 000 000 characters")
+        << "(a|b)*c" << QStringLiteral("abc").repeated(700000) << "." << true << QString(700000, QLatin1Char('.'));
+}
+
+void TestRegExp::longValuesAreMatched()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, subject);
+    QFETCH(QString, replacement);
+    QFETCH(bool, matches);
+    QFETCH(QString, replaced);
+
+    RegExp regExp = makeRegExp(pattern, QStringLiteral("gi"));
+    QCOMPARE(regExp.Test(subject), matches);
+    QCOMPARE(regExp.Replace(subject, replacement), replaced);
+    // What the long value took is given back; an ordinary value is matched as before.
+    QCOMPARE(regExp.Test(QStringLiteral("xabc")), true);
+}
+
+void TestRegExp::valueBeyondTheMemoryLimitRaisesDataError()
+{
+    // Four nested groups per character: beyond what one match may take, on JIT and on the interpreter.
+    RegExp regExp(QStringLiteral("((((a|b))))*c"));
+    const QString subject = QStringLiteral("ab").repeated(1000000) + QLatin1Char('c');
+    for (const bool replace : {false, true}) {
+        try {
+            if (replace)
+                regExp.Replace(subject, QStringLiteral("x"));
+            else
+                regExp.Test(subject);
+            QFAIL("no DataError");
+        } catch (const DataError& error) {
+            QCOMPARE(error.source(), QStringLiteral("RegExp"));
+            QVERIFY2(error.description().contains(QStringLiteral("2000001 characters"))
+                         && error.description().contains(QStringLiteral("memory")),
+                     qPrintable(error.description()));
+        }
+    }
+    QCOMPARE(regExp.Replace(QStringLiteral("xabcx"), QStringLiteral("[$4]")), QStringLiteral("x[b]x"));
+}
+
+void TestRegExp::valueBeyondTheTimeLimitRaisesDataError()
+{
+    // PCRE2 limits the work at each start offset; this pattern does as much at every one of them, so
+    // the work grows with the square of the length. It must end with an error, not hang the run.
+    RegExp::setValueTimeLimitForTesting(300);
+    const auto restore = qScopeGuard([] { RegExp::setValueTimeLimitForTesting(10000); });
+    RegExp regExp(QStringLiteral("(a|b)*c"));
+    const QString subject = QStringLiteral("ab").repeated(200000);
+    try {
+        regExp.Test(subject);
+        QFAIL("no DataError");
+    } catch (const DataError& error) {
+        QVERIFY2(error.description().contains(QStringLiteral("400000 characters"))
+                     && error.description().contains(QStringLiteral("0.3 s")),
+                 qPrintable(error.description()));
+    }
+    // A long value that is matched at once is not cut short, nor is one searched up to its end.
+    QVERIFY(regExp.Test(subject + QLatin1Char('c')));
+    QVERIFY(!RegExp(QStringLiteral("c")).Test(subject));
+}
+
+void TestRegExp::startCandidatesAgreeWithEveryStart_data()
+{
+    QTest::addColumn<QString>("pattern");
+    QTest::addColumn<QString>("flags");
+    QTest::addColumn<QString>("subject");
+    QTest::addColumn<QString>("replaced");
+
+    // Patterns whose matches can begin at a few code units only are searched from those units on; each
+    // row holds a start that only a unit-by-unit search would find, or one that must be passed over.
+    const QString kelvin = unit(0x212A);
+    const QString longS = unit(0x017F);
+    const QString smile = QStringLiteral("😀");
+    const QString padding = QStringLiteral("xyzxyzxyzxyz"); // longer than one block of eight
+    QTest::newRow("kelvin sign starts a case-ignoring k")
+        << "k[a-z]+"
+        << "gi" << padding + kelvin + "at " + padding << padding + "<" + kelvin + "at> " + padding;
+    QTest::newRow("long s starts a case-ignoring s")
+        << "s[a-z]"
+        << "gi" << padding + longS + "a s" << padding + "<" + longS + "a> s";
+    QTest::newRow("word boundary before the start") << "\\bKat"
+                                                    << "gi" << padding + "xkat kat" << padding + "xkat <kat>";
+    QTest::newRow("start in the last, overlapping block") << "(k|s)b"
+                                                          << "g" << padding + "kx sb" << padding + "kx <sb>";
+    QTest::newRow("start in the first unit") << "(k|s)b"
+                                             << "g"
+                                             << "sb" + padding << "<sb>" + padding;
+    QTest::newRow("text of fewer units than a block") << "(k|s)b"
+                                                      << "g"
+                                                      << "akb"
+                                                      << "a<kb>";
+    QTest::newRow("non-ASCII start after a surrogate pair")
+        << "[\\u0100-\\uFFFF]x"
+        << "g" << padding + smile + "ĀxĀy" << padding + smile + "<Āx>Āy";
+    QTest::newRow("a surrogate pair is one start")
+        << "(?:\\uD83D\\uDE00|é)a"
+        << "g" << padding + smile + "a" + smile + "b" << padding + "<" + smile + "a>" + smile + "b";
+    QTest::newRow("unpaired surrogate beside a start")
+        << "(k|é)a"
+        << "gi" << padding + unit(0xDC00) + "Ka" + unit(0xD800) << padding + unit(0xDC00) + "<Ka>" + unit(0xD800);
+    QTest::newRow("many candidates, match at the last")
+        << "(k|s)z"
+        << "g" << QStringLiteral("ks").repeated(40) + "kz" << QStringLiteral("ks").repeated(40) + "<kz>";
+    QTest::newRow("global, starts after each match")
+        << "(k|s)."
+        << "g" << padding + "kakbsc" + padding + "sd" << padding + "<ka><kb><sc>" + padding + "<sd>";
+}
+
+void TestRegExp::startCandidatesAgreeWithEveryStart()
+{
+    QFETCH(QString, pattern);
+    QFETCH(QString, flags);
+    QFETCH(QString, subject);
+    QFETCH(QString, replaced);
+
+    RegExp regExp = makeRegExp(pattern, flags);
+    QCOMPARE(regExp.Test(subject), replaced != subject);
+    QCOMPARE(regExp.Replace(subject, QStringLiteral("<$&>")), replaced);
 }
 
 void TestRegExp::copyKeepsProperties()

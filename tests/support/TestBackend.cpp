@@ -1,10 +1,13 @@
 #include "TestBackend.h"
 
+#include "core/DataError.h"
 #include "datasource/Connection.h"
 #include "datasource/ConnectionStringEntries.h"
 #include "datasource/QueryRecordSet.h"
 
 #include <QSet>
+
+#include <cstdio>
 
 namespace dorvane::test {
 
@@ -38,6 +41,77 @@ QString serverConnectionString(TestBackend backend)
 {
     const QString variable = backendVariable(backend);
     return variable.isEmpty() ? QString() : qEnvironmentVariable(variable.toLatin1().constData()).trimmed();
+}
+
+QString backendKey(TestBackend backend)
+{
+    return backendName(backend).toLower();
+}
+
+std::optional<TestBackend> selectedBackend()
+{
+    const QString key = qEnvironmentVariable("DORVANE_TEST_BACKEND").trimmed().toLower();
+    if (key.isEmpty())
+        return TestBackend::Sqlite;
+    for (const TestBackend backend : {TestBackend::Sqlite, TestBackend::PostgreSql, TestBackend::MariaDb}) {
+        if (key == backendKey(backend))
+            return backend;
+    }
+    return std::nullopt;
+}
+
+QString withLoginTimeout(TestBackend backend, const QString& connectionString, int seconds)
+{
+    const ConnectionStringEntries entries = ConnectionStringEntries::parse(connectionString);
+    const QString separator = connectionString.trimmed().endsWith(QLatin1Char(';')) ? QString() : QStringLiteral(";");
+    switch (backend) {
+    case TestBackend::Sqlite:
+        break;
+    case TestBackend::PostgreSql:
+        if (!entries.contains(QStringLiteral("pqopt")))
+            return connectionString + separator + QStringLiteral("pqopt={connect_timeout=%1}").arg(seconds);
+        break;
+    case TestBackend::MariaDb:
+        if (!entries.contains(QStringLiteral("CONN_TIMEOUT")))
+            return connectionString + separator + QStringLiteral("CONN_TIMEOUT=%1").arg(seconds);
+        break;
+    }
+    return connectionString;
+}
+
+int runOnSelectedBackend(const std::function<int(TestBackend)>& tests, bool runsOnSqlite)
+{
+    const std::optional<TestBackend> backend = selectedBackend();
+    if (!backend) {
+        std::fprintf(stderr, "DORVANE_TEST_BACKEND=%s names no backend (sqlite, postgresql, mariadb)\n",
+                     qPrintable(qEnvironmentVariable("DORVANE_TEST_BACKEND")));
+        return 1;
+    }
+    if (*backend == TestBackend::Sqlite && !runsOnSqlite) {
+        std::fprintf(stderr, "SKIP: these tests need a server; DORVANE_TEST_BACKEND names postgresql or mariadb\n");
+        return SkippedExitCode;
+    }
+    if (*backend != TestBackend::Sqlite) {
+        const QString serverString = serverConnectionString(*backend);
+        if (serverString.isEmpty()) {
+            std::fprintf(stderr, "SKIP: %s is not set: the tests on %s need its server (see README)\n",
+                         qPrintable(backendVariable(*backend)), qPrintable(backendName(*backend)));
+            return SkippedExitCode;
+        }
+        // Asked once, with a timeout: a server that does not answer fails this entry now, with the
+        // driver's message, instead of every test waiting on its own.
+        try {
+            Connection probe;
+            probe.setConnectionString(withLoginTimeout(*backend, serverString, 10));
+            probe.Open();
+        } catch (const DataError& error) {
+            std::fprintf(stderr, "FAIL: the %s server named by %s cannot be reached: %s\n",
+                         qPrintable(backendName(*backend)), qPrintable(backendVariable(*backend)),
+                         qPrintable(error.description()));
+            return 1;
+        }
+    }
+    return tests(*backend);
 }
 
 namespace {

@@ -43,6 +43,39 @@ public:
             file.setPermissions(file.permissions() | QFile::ExeOwner);
     }
 
+    // A stand-in for xdg-open in bin that records its arguments and its process id, then stays busy
+    // like a browser. recordedAddress() waits for what it was given and ends it.
+    void installRecordingHandler() const
+    {
+        const QString sleep = QStandardPaths::findExecutable(QStringLiteral("sleep"));
+        QVERIFY(!sleep.isEmpty());
+        writeFile("bin/xdg-open",
+                  QStringLiteral("#!/bin/sh\nexec >/dev/null 2>&1 </dev/null\necho $$ > '%1'\n"
+                                 "printf '%s\\n' \"$@\" > '%2'\nexec '%3' 20\n")
+                      .arg(path("handler.pid"), path("opened.txt"), sleep)
+                      .toUtf8(),
+                  true);
+    }
+
+    QByteArray recordedAddress() const
+    {
+        const QString handlerPid = path("handler.pid");
+        const QString opened = path("opened.txt");
+        const auto recorded = [&] {
+            return QFile::exists(handlerPid) && QFile(opened).size() > 0;
+        };
+        if (!QTest::qWaitFor(recorded, 5000))
+            return QByteArray();
+        QFile pidFile(handlerPid);
+        if (pidFile.open(QIODevice::ReadOnly)) {
+            const pid_t pid = pid_t(pidFile.readAll().trimmed().toInt());
+            if (pid > 0)
+                ::kill(pid, SIGTERM);
+        }
+        QFile record(opened);
+        return record.open(QIODevice::ReadOnly) ? record.readAll() : QByteArray();
+    }
+
     QProcessEnvironment environment(const QString& pathVariable) const
     {
         QProcessEnvironment env;
@@ -78,6 +111,8 @@ private slots:
     void launcherEndsByItselfWithoutHandler_data();
     void launcherEndsByItselfWithoutHandler();
     void launcherHandsTheEncodedAddressToTheDesktop();
+    void launcherNeedsNoDisplay_data();
+    void launcherNeedsNoDisplay();
 
 private:
     QTemporaryDir m_settingsDir;
@@ -213,8 +248,8 @@ void TestUpdater::launcherEndsByItselfWithoutHandler()
     LauncherSandbox sandbox;
     if (!settings.isEmpty())
         sandbox.writeSettings(settings);
-    QProcessEnvironment env = sandbox.environment(sandbox.path("bin"));
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+    // Neither a display nor a platform is named.
+    const QProcessEnvironment env = sandbox.environment(sandbox.path("bin"));
 
     QProcess process;
     process.setProcessEnvironment(env);
@@ -231,24 +266,16 @@ void TestUpdater::launcherEndsByItselfWithoutHandler()
 
 void TestUpdater::launcherHandsTheEncodedAddressToTheDesktop()
 {
-    // The offscreen platform opens no URLs, so this runs on a virtual X display, where Qt hands the
-    // address to "xdg-open": here a stand-in that records it and then stays busy like a browser.
+    // On a virtual X display, where a GUI program would find one: the address still goes to "xdg-open",
+    // here a stand-in that records it and then stays busy like a browser.
     const QString xvfbRun = QStandardPaths::findExecutable(QStringLiteral("xvfb-run"));
     const QString env = QStandardPaths::findExecutable(QStringLiteral("env"));
-    const QString sleep = QStandardPaths::findExecutable(QStringLiteral("sleep"));
-    if (xvfbRun.isEmpty() || env.isEmpty() || sleep.isEmpty())
+    if (xvfbRun.isEmpty() || env.isEmpty())
         QSKIP("xvfb-run is not installed");
 
     LauncherSandbox sandbox;
     sandbox.writeSettings("[Options]\nLanguage=Deutsch\nVersion=1.01.00\n");
-    const QString opened = sandbox.path("opened.txt");
-    const QString handlerPid = sandbox.path("handler.pid");
-    sandbox.writeFile("bin/xdg-open",
-                      QStringLiteral("#!/bin/sh\nexec >/dev/null 2>&1 </dev/null\necho $$ > '%1'\n"
-                                     "printf '%s\\n' \"$@\" > '%2'\nexec '%3' 20\n")
-                          .arg(handlerPid, opened, sleep)
-                          .toUtf8(),
-                      true);
+    sandbox.installRecordingHandler();
 
     QProcess process;
     process.setProcessEnvironment(sandbox.environment(qEnvironmentVariable("PATH")));
@@ -262,18 +289,45 @@ void TestUpdater::launcherHandsTheEncodedAddressToTheDesktop()
         process.kill();
     QVERIFY2(ended, process.readAllStandardError().constData());
     QCOMPARE(process.exitCode(), 0);
-
-    QTRY_VERIFY_WITH_TIMEOUT(QFile::exists(handlerPid) && QFile(opened).size() > 0, 5000);
-    QFile pidFile(handlerPid);
-    if (pidFile.open(QIODevice::ReadOnly)) {
-        const pid_t pid = pid_t(pidFile.readAll().trimmed().toInt());
-        if (pid > 0)
-            ::kill(pid, SIGTERM);
-    }
-    QFile record(opened);
-    QVERIFY(record.open(QIODevice::ReadOnly));
-    QCOMPARE(record.readAll(),
+    QCOMPARE(sandbox.recordedAddress(),
              QByteArray("https://www.dorvane.com/dvnreplacer/fran%C3%A7ais%20suisse/update/DARU_1.01.00.htm\n"));
+}
+
+void TestUpdater::launcherNeedsNoDisplay_data()
+{
+    QTest::addColumn<QStringList>("environment"); // NAME=value beside HOME, the settings folder and PATH
+
+    QTest::newRow("no display, no platform named") << QStringList();
+    QTest::newRow("an X display that cannot be reached") << QStringList {"DISPLAY=:5917"};
+    QTest::newRow("a Wayland display that cannot be reached") << QStringList {"WAYLAND_DISPLAY=dorvane-none"};
+    QTest::newRow("the X platform named, no display") << QStringList {"QT_QPA_PLATFORM=xcb"};
+}
+
+void TestUpdater::launcherNeedsNoDisplay()
+{
+    QFETCH(QStringList, environment);
+
+    LauncherSandbox sandbox;
+    sandbox.writeSettings("[Options]\nVersion=1.01.00\n");
+    sandbox.installRecordingHandler();
+    // The sandbox's environment names no display and no platform; a row adds what it tries.
+    QProcessEnvironment env = sandbox.environment(sandbox.path("bin"));
+    for (const QString& variable : environment)
+        env.insert(variable.section(QLatin1Char('='), 0, 0), variable.section(QLatin1Char('='), 1));
+
+    QProcess process;
+    process.setProcessEnvironment(env);
+    process.start(launcher, {QStringLiteral("English")});
+    QVERIFY2(process.waitForStarted(), qPrintable(process.errorString()));
+    const bool ended = process.waitForFinished(5000);
+    if (!ended)
+        process.kill();
+    const QByteArray errors = process.readAllStandardError();
+    QVERIFY2(ended, errors.constData());
+    QCOMPARE(process.exitStatus(), QProcess::NormalExit);
+    QVERIFY2(process.exitCode() == 0, errors.constData());
+    QCOMPARE(sandbox.recordedAddress(),
+             QByteArray("https://www.dorvane.com/dvnreplacer/english/update/DARU_1.01.00.htm\n"));
 }
 
 QTEST_GUILESS_MAIN(TestUpdater)
