@@ -1,6 +1,7 @@
 // dorvane-bench SUBCOMMAND [options]: speed measurements that compare the tool with a bare baseline in the
 // same run. Every subcommand lives in its own file (XxxBenchmark.h/.cpp, a function
 // `int runXxxBenchmark(const QStringList& arguments)`) and has one line in the table below.
+#include "CliReplaceBenchmark.h"
 #include "MatchBenchmark.h"
 #include "RunReplaceBenchmark.h"
 #include "RunScanBenchmark.h"
@@ -33,6 +34,10 @@ const Subcommand Subcommands[] = {
      "run-replace [--rows N] [--repeat K] [--connection STRING]   replace without halt against a bare "
      "scan-and-update loop",
      dorvane::bench::runRunReplaceBenchmark},
+    {"cli-replace",
+     "cli-replace [--rows N] [--repeat K] [--connection STRING]   the dorvane program's replace, without and with its "
+     "journal, against the bare loop of run-replace",
+     dorvane::bench::runCliReplaceBenchmark},
 };
 
 int usage()
