@@ -214,6 +214,28 @@ qint64 journaledChangeCount(const QString& journalFile)
     }
 }
 
+// The table Big: `rows` rows, each with two hits of "needle" (a and b), long enough a run to be stopped or
+// killed in the middle.
+void fillBigTable(CliFixture& f, int rows)
+{
+    f.exec(QStringLiteral("CREATE TABLE {Big} (id INTEGER PRIMARY KEY, a VARCHAR(80), b VARCHAR(80), n INTEGER)"));
+    for (int start = 1; start <= rows; start += 1000) {
+        QStringList values;
+        for (int id = start; id < start + 1000 && id <= rows; ++id)
+            values.append(QStringLiteral("(%1, 'row %1 with a needle', 'needle %1', %1)").arg(id));
+        f.exec(QStringLiteral("INSERT INTO {Big} VALUES ") + values.join(QLatin1Char(',')));
+    }
+}
+
+// Waits until the journal holds a change (the first batch is on its way) or the process ended.
+void waitForFirstChange(const QString& journal, QProcess& process)
+{
+    QElapsedTimer waited;
+    waited.start();
+    while (journaledChangeCount(journal) == 0 && process.state() == QProcess::Running && waited.elapsed() < 120000)
+        QThread::msleep(5);
+}
+
 } // namespace
 
 class TestCli : public QObject
@@ -236,6 +258,8 @@ private slots:
     void conflictIsLeftAlone();
     void killedRunIsTakenBackExactly_data();
     void killedRunIsTakenBackExactly();
+    void interruptedRunCommitsWhatItSaved();
+    void batchThatCannotCommitIsRolledBack();
     void passwordNeverWritten();
     void exitStatuses_data();
     void exitStatuses();
@@ -568,27 +592,16 @@ void TestCli::killedRunIsTakenBackExactly_data()
 void TestCli::killedRunIsTakenBackExactly()
 {
     QFETCH(int, delayMs);
-    CliFixture f(m_backend,
-                 {QStringLiteral("CREATE TABLE {Big} (id INTEGER PRIMARY KEY, a VARCHAR(80), b VARCHAR(80), "
-                                 "n INTEGER)")});
-    // 40 000 rows, each with two hits: long enough a run to be killed in the middle.
+    CliFixture f(m_backend, {});
     const int rows = 40000;
-    for (int start = 1; start <= rows; start += 1000) {
-        QStringList values;
-        for (int id = start; id < start + 1000; ++id)
-            values.append(QStringLiteral("(%1, 'row %1 with a needle', 'needle %1', %1)").arg(id));
-        f.exec(QStringLiteral("INSERT INTO {Big} VALUES ") + values.join(QLatin1Char(',')));
-    }
+    fillBigTable(f, rows);
     const DatabaseSnapshot original = f.snapshot();
     const QString journal = f.path("journal.sqlite");
     std::unique_ptr<QProcess> process = f.start(
         QStringList {QStringLiteral("replace")} + f.source()
         + QStringList {QStringLiteral("--find"), QStringLiteral("needle"), QStringLiteral("--replace"),
                        QStringLiteral("pin"), QStringLiteral("--journal"), journal, QStringLiteral("--quiet")});
-    QElapsedTimer waited;
-    waited.start();
-    while (journaledChangeCount(journal) == 0 && process->state() == QProcess::Running && waited.elapsed() < 120000)
-        QThread::msleep(5);
+    waitForFirstChange(journal, *process);
     QThread::msleep(delayMs);
     QVERIFY2(process->state() == QProcess::Running, "the run ended before it could be killed");
     ::kill(pid_t(process->processId()), SIGKILL);
@@ -632,6 +645,83 @@ void TestCli::killedRunIsTakenBackExactly()
                                    + QStringList {QStringLiteral("--journal"), journal, QStringLiteral("--quiet")});
     QCOMPARE(undone.exitCode, 0);
     QCOMPARE(f.snapshot(), original);
+}
+
+void TestCli::interruptedRunCommitsWhatItSaved()
+{
+    CliFixture f(m_backend, {});
+    fillBigTable(f, 40000);
+    const DatabaseSnapshot original = f.snapshot();
+    const QString journal = f.path("journal.sqlite");
+    std::unique_ptr<QProcess> process
+        = f.start(QStringList {QStringLiteral("replace")} + f.source()
+                  + QStringList {QStringLiteral("--find"), QStringLiteral("needle"), QStringLiteral("--replace"),
+                                 QStringLiteral("pin"), QStringLiteral("--journal"), journal,
+                                 QStringLiteral("--report"), f.path("r.json")});
+    waitForFirstChange(journal, *process);
+    QVERIFY2(process->state() == QProcess::Running, "the run ended before it could be interrupted");
+    ::kill(pid_t(process->processId()), SIGINT);
+    QVERIFY(process->waitForFinished(120000));
+    QCOMPARE(process->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(process->exitCode(), 130);
+    const QString out = QString::fromUtf8(process->readAllStandardOutput());
+    QVERIFY2(out.contains(QStringLiteral(" saved=")), qPrintable(out));
+
+    // Everything saved is committed, journaled as done, and reported as saved; nothing is pending.
+    const std::vector<JournalChange> changes = journalChanges(journal, 1);
+    const QList<QVariantList> after = f.snapshot().value(QStringLiteral("Big"));
+    int changedFields = 0;
+    for (const QVariantList& row : after) {
+        changedFields += (row.at(1).toString().contains(QStringLiteral("pin")) ? 1 : 0)
+            + (row.at(2).toString().contains(QStringLiteral("pin")) ? 1 : 0);
+    }
+    QVERIFY(changedFields > 0);
+    QCOMPARE(qsizetype(changes.size()), qsizetype(changedFields));
+    for (const JournalChange& change : changes)
+        QCOMPARE(change.state, JournalChange::State::Done);
+    const QStringList statuses = statusesOf(readJson(f.path("r.json")));
+    QCOMPARE(statuses, QStringList(changedFields, QStringLiteral("saved")));
+
+    QCOMPARE(
+        f.run(QStringList {QStringLiteral("undo")} + f.source() + QStringList {QStringLiteral("--journal"), journal})
+            .exitCode,
+        0);
+    QCOMPARE(f.snapshot(), original);
+}
+
+void TestCli::batchThatCannotCommitIsRolledBack()
+{
+    if (!sqliteOnly())
+        QSKIP("a reader that blocks every commit is a SQLite matter");
+    CliFixture f(m_backend, fruitTables);
+    const DatabaseSnapshot original = f.snapshot();
+    const QString journal = f.path("journal.sqlite");
+    CliResult result;
+    {
+        // Another program reads the file and keeps its read open: the batch can be written but not committed.
+        Connection reader;
+        reader.setConnectionString(f.connectionString());
+        reader.Open();
+        QueryRecordSet reading;
+        reading.Open(reader, QStringLiteral("SELECT * FROM Beta"));
+        QVERIFY(!reading.IsEOF());
+        result = f.run(QStringList {QStringLiteral("replace"), QStringLiteral("--connection"),
+                                    f.connectionString() + QStringLiteral(";Timeout=300")}
+                       + QStringList {QStringLiteral("--find"), QStringLiteral("apple"), QStringLiteral("--replace"),
+                                      QStringLiteral("plum"), QStringLiteral("--journal"), journal,
+                                      QStringLiteral("--report"), f.path("r.json")});
+    }
+    QCOMPARE(result.exitCode, 1);
+    QCOMPARE(result.summary(), QStringLiteral("tables=3 records=8 hits=7 saved=0 failed=7"));
+    QCOMPARE(f.snapshot(), original);
+    QVERIFY(journalChanges(journal, 1).empty()); // discarded with the batch: not in the database, not journaled
+    const QJsonArray hits = readJson(f.path("r.json")).value(QStringLiteral("hits")).toArray();
+    QCOMPARE(hits.size(), 7);
+    for (const QJsonValue& hit : hits) {
+        QCOMPARE(hit.toObject().value(QStringLiteral("status")).toString(), QStringLiteral("failed"));
+        QVERIFY2(hit.toObject().value(QStringLiteral("reason")).toString().contains(QStringLiteral("locked")),
+                 qPrintable(hit.toObject().value(QStringLiteral("reason")).toString()));
+    }
 }
 
 void TestCli::passwordNeverWritten()
