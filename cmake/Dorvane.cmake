@@ -4,10 +4,18 @@
 # Each library exports an include folder of its own that holds only its own headers (links to them under
 # build/include/NAME/DIR), so "engine/X.h" is found only by what links the engine: an include from a
 # lower layer into a higher one does not compile.
+#
+# dorvane_export_headers(NAME DIR [HEADERS file...]): HEADERS (names inside DIR) exports only those, e.g. a
+# library whose interface is one header of a folder it shares with others.
 function(dorvane_export_headers name dir)
+    cmake_parse_arguments(ARG "" "" "HEADERS" ${ARGN})
     set(root ${CMAKE_BINARY_DIR}/include/${name})
     file(REMOVE_RECURSE ${root})
-    file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${dir}/*.h)
+    if(ARG_HEADERS)
+        list(TRANSFORM ARG_HEADERS PREPEND ${CMAKE_SOURCE_DIR}/src/${dir}/ OUTPUT_VARIABLE headers)
+    else()
+        file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${dir}/*.h)
+    endif()
     foreach(header ${headers})
         get_filename_component(file ${header} NAME)
         file(MAKE_DIRECTORY ${root}/${dir})

@@ -10,4 +10,6 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     qt6-base-dev libgl-dev \
     unixodbc unixodbc-dev odbcinst libsqliteodbc sqlite3 \
     libpcre2-dev \
+    qt6-translations-l10n \
+    dpkg-dev file desktop-file-utils \
     xvfb xauth >/dev/null

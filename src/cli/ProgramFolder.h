@@ -1,5 +1,6 @@
 // Where the command line finds its program folder (the "sys" tables, the INI file): the folder of the
-// executable, as for the window. This is the one place that chooses it.
+// executable, or the per-user program folder when the installed one is closed to the user, as for the
+// window. This is the one place that chooses it.
 #pragma once
 
 #include <QString>

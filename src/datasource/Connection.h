@@ -110,8 +110,19 @@ public:
 
     // True when text columns are best read as UTF-8 through SQL_C_CHAR: MariaDB's driver copies the
     // server's UTF-8 as it is but converts to UTF-16 slowly (about five times the time), so on a MariaDB
-    // or MySQL connection whose results come in utf8/utf8mb4 the record sets read text that way.
+    // or MySQL connection whose results come in utf8/utf8mb4 the record sets read text that way; SQLite's
+    // driver likewise hands its UTF-8 over as stored.
     bool deliversUtf8Text() const { return m_utf8Text; }
+
+    // True when text parameters must be bound as UTF-8 (see StatementParameters): on a MariaDB or MySQL
+    // connection whose client character set is utf8/utf8mb4, where the driver's UTF-16 path corrupts
+    // some characters. Other character sets keep the driver's own conversion.
+    bool bindsUtf8Text() const { return m_utf8Parameters; }
+
+    // True on SQLite, whose driver hands every REAL over as SQLite's text of it, rounded to 15 significant
+    // digits, even as SQL_C_DOUBLE: a record set reads such columns as that text (QueryField::storedText),
+    // so that an UPDATE's WHERE can match the stored value as CAST(column AS TEXT), the very same text.
+    bool roundsRealsToText() const { return m_realsAsText; }
 
     // For record sets: the connection handle; throws DataError when the connection is closed.
     SQLHDBC handle() const;
@@ -139,6 +150,8 @@ private:
     bool m_reportsWideText = false;
     bool m_utf8Text = false;
     bool m_writeBatchOpen = false; // set by WriteBatch
+    bool m_utf8Parameters = false;
+    bool m_realsAsText = false;
     bool m_catalogIsDatabase = false; // MySQL family: a catalog is a database, and the driver lists them all
     QList<ConnectionProperty> m_properties;
     std::vector<QueryRecordSet*> m_recordSets;

@@ -36,8 +36,9 @@ public:
     qint16 resultColumnCount();
 
     // Column values of the current row; nullopt is NULL. A column is read once and in column order.
-    // Text and binary values are read in pieces through buffer, so no length is ever cut; the buffer grows
-    // to fit long values so that the next rows take one call.
+    // Text and binary values of any length are read whole, in time linear in their length: the first
+    // piece through buffer, the rest of a longer value straight into the result (see readLongValue). The
+    // buffer grows to fit values up to 1 Mi units, so that the next rows take one call.
     std::optional<QString> text(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer);
     std::optional<QByteArray> binary(SQLUSMALLINT column, std::vector<char>& buffer);
     // Text that the driver delivers as UTF-8 through SQL_C_CHAR (see Connection::deliversUtf8Text). The

@@ -1,18 +1,20 @@
 #include "engine/WindowJournal.h"
 
+#include "core/PerUserProgramFolder.h"
 #include "core/Settings.h"
 
 #include <QDir>
-#include <QStandardPaths>
 
 namespace dorvane {
 
 QString windowJournalPath()
 {
-    // The generic data folder, not the application's: a host program that loads the window has a name of
-    // its own, and the journal must be the same file for every way in.
-    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
-    return QDir(data).filePath(QStringLiteral("Dorvane/journal.sqlite"));
+    // The user's data folder of the product, whatever the name of the program that shows the window (a
+    // host has a name of its own); the per-user program folder lives there too when there is one.
+    QString folder = PerUserProgramFolder::location();
+    if (folder.isEmpty())
+        folder = QDir::homePath() + QStringLiteral("/.local/share/dorvane");
+    return QDir(folder).filePath(QStringLiteral("journal.sqlite"));
 }
 
 bool isWindowJournalOn()

@@ -105,23 +105,25 @@ void RunPresenter::applyTools(RunSession::Phase phase)
         case When::RecordsLeft:
             return !s.isRecordsetOpen() || s.CurRecord < m_session.recordCount() - 1;
         case When::FieldShown:
-            return s.isRecordsetOpen() && !s.RunRecordset->IsEOF() && s.CurField >= 0
+            // Not before the walk has stopped where it saves its position: a save then would write into
+            // whatever field the position named before.
+            return !m_walking && s.isRecordsetOpen() && !s.RunRecordset->IsEOF() && s.CurField >= 0
                 && s.CurField < m_session.fieldCount();
         }
         return false;
     };
-    m_tools.setVisible(QStringLiteral("ID_Start"), row.startVisible);
-    m_tools.setVisible(QStringLiteral("ID_Stop"), row.stopVisible);
-    m_tools.setVisible(QStringLiteral("ID_Pause"), row.pauseVisible);
-    m_tools.setVisible(QStringLiteral("ID_Continue"), row.continueVisible);
-    for (const char* id : {"ID_Start", "ID_AllTables", "ID_Tables"})
-        m_tools.setEnabled(QString::fromLatin1(id), enabled(row.start));
-    m_tools.setEnabled(QStringLiteral("ID_Pause"), enabled(row.pause));
-    m_tools.setEnabled(QStringLiteral("ID_Skip"), enabled(row.skip));
-    m_tools.setEnabled(QStringLiteral("ID_SkipRecord"), enabled(row.skipRecord));
-    m_tools.setEnabled(QStringLiteral("ID_SkipTable"), enabled(row.skipTable));
-    m_tools.setEnabled(QStringLiteral("ID_Save"), enabled(row.save));
-    m_tools.setEnabled(QStringLiteral("ID_Replace"), enabled(row.save));
+    m_tools.setVisible(ToolId::Start, row.startVisible);
+    m_tools.setVisible(ToolId::Stop, row.stopVisible);
+    m_tools.setVisible(ToolId::Pause, row.pauseVisible);
+    m_tools.setVisible(ToolId::Continue, row.continueVisible);
+    for (ToolId id : {ToolId::Start, ToolId::AllTables, ToolId::Tables})
+        m_tools.setEnabled(id, enabled(row.start));
+    m_tools.setEnabled(ToolId::Pause, enabled(row.pause));
+    m_tools.setEnabled(ToolId::Skip, enabled(row.skip));
+    m_tools.setEnabled(ToolId::SkipRecord, enabled(row.skipRecord));
+    m_tools.setEnabled(ToolId::SkipTable, enabled(row.skipTable));
+    m_tools.setEnabled(ToolId::Save, enabled(row.save));
+    m_tools.setEnabled(ToolId::Replace, enabled(row.save));
 }
 
 bool RunPresenter::refusedForMissingSearch()
@@ -129,7 +131,7 @@ bool RunPresenter::refusedForMissingSearch()
     // Continue, Save and the skips refuse a zero-length text, and no value at all with RegEx ticked.
     const EditorValue search = m_surface.searchValue();
     if ((m_surface.regEx() && !search) || (search && search->isEmpty())) {
-        m_surface.showMessage(m_texts.t44);
+        m_surface.showMessage(m_texts.missingSearchMessage);
         return true;
     }
     return false;
@@ -150,9 +152,10 @@ bool RunPresenter::patternAccepted()
 void RunPresenter::setFindLabel()
 {
     if (hasText(m_surface.searchValue()))
-        m_surface.setFindLabelCaption(m_texts.t1);
+        m_surface.setFindLabelCaption(m_texts.findLabel);
     else
-        m_surface.setFindLabelCaption(m_texts.t1 + QStringLiteral(" [") + m_texts.t45 + QLatin1Char(']'));
+        m_surface.setFindLabelCaption(m_texts.findLabel + QStringLiteral(" [") + m_texts.emptySearchNote
+                                      + QLatin1Char(']'));
 }
 
 void RunPresenter::refreshReplaceText()
@@ -168,9 +171,9 @@ void RunPresenter::emptyViews()
 
 void RunPresenter::showStatusPosition(int table, int record, const QString& fieldName)
 {
-    m_surface.setStatusText(1, m_texts.t27 % ColonBlank % m_session.state().TableList.value(table) % Blank);
-    m_surface.setStatusText(2, m_texts.t28 % ColonBlank % QString::number(record) % Blank);
-    m_surface.setStatusText(3, m_texts.t29 % ColonBlank % fieldName % Blank);
+    m_surface.setStatusText(1, m_texts.tableLabel % ColonBlank % m_session.state().TableList.value(table) % Blank);
+    m_surface.setStatusText(2, m_texts.recordLabel % ColonBlank % QString::number(record) % Blank);
+    m_surface.setStatusText(3, m_texts.fieldLabel % ColonBlank % fieldName % Blank);
 }
 
 void RunPresenter::onCheckpoint(RunSession::Checkpoint checkpoint)
@@ -179,17 +182,17 @@ void RunPresenter::onCheckpoint(RunSession::Checkpoint checkpoint)
     const RunPosition& at = m_session.position();
     switch (checkpoint) {
     case RunSession::Checkpoint::Table:
-        m_surface.setStatusText(1, m_texts.t27 % ColonBlank % at.tableName % Blank);
+        m_surface.setStatusText(1, m_texts.tableLabel % ColonBlank % at.tableName % Blank);
         if (!s.SingleTableOnly)
             m_surface.setProgressValue(at.table);
         break;
     case RunSession::Checkpoint::Record:
         if (s.SingleTableOnly)
             m_surface.setProgressValue(at.record);
-        m_surface.setStatusText(2, m_texts.t28 % ColonBlank % QString::number(at.record) % Blank);
+        m_surface.setStatusText(2, m_texts.recordLabel % ColonBlank % QString::number(at.record) % Blank);
         break;
     case RunSession::Checkpoint::Field:
-        m_surface.setStatusText(3, m_texts.t29 % ColonBlank % s.RunRecordset->Fields(at.field).Name() % Blank);
+        m_surface.setStatusText(3, m_texts.fieldLabel % ColonBlank % s.RunRecordset->Fields(at.field).Name() % Blank);
         break;
     }
     m_surface.processEvents();
@@ -227,7 +230,7 @@ void RunPresenter::runFault(const RunFault& fault)
 void RunPresenter::tableEnded(const TableEnded&)
 {
     m_surface.setProgressValue(m_surface.progressValue() + 1);
-    m_surface.setStatusText(1, m_texts.t30 + Blank);
+    m_surface.setStatusText(1, m_texts.runCompleteStatus + Blank);
     for (int panel = 2; panel <= 5; ++panel)
         m_surface.setStatusText(panel, QString());
 }
@@ -236,11 +239,11 @@ void RunPresenter::runEnded(const RunEnded& ended)
 {
     m_pauseDisplayPending = false;
     if (ended.ending == RunEnding::Stopped)
-        EndRun(m_texts.t31);
+        EndRun(m_texts.runStoppedStatus);
     else if (m_walking)
         completeRun(); // the walk reached the end: panel 1 already says so
     else
-        EndRun(m_texts.t30);
+        EndRun(m_texts.runCompleteStatus);
 }
 
 void RunPresenter::EndRun(const QString& text)
@@ -301,7 +304,7 @@ void RunPresenter::Start()
 {
     const EditorValue search = m_surface.searchValue();
     if (m_surface.regEx() && !hasText(search)) {
-        m_surface.showMessage(m_texts.t44);
+        m_surface.showMessage(m_texts.missingSearchMessage);
         return;
     }
     if (!patternAccepted())
@@ -342,10 +345,10 @@ void RunPresenter::StopRun()
     m_pauseDisplayPending = false;
     const RunSession::Phase phase = m_session.phase();
     if (phase == RunSession::Phase::Idle || phase == RunSession::Phase::Ended)
-        EndRun(m_texts.t31);
+        EndRun(m_texts.runStoppedStatus);
     else
         m_session.stop(); // runEnded resets the window
-    m_surface.setFindLabelCaption(m_texts.t1);
+    m_surface.setFindLabelCaption(m_texts.findLabel);
 }
 
 void RunPresenter::StopCommand()
@@ -511,18 +514,14 @@ void RunPresenter::ShowCurrentField()
 {
     m_surface.SetInterface(false);
     const RunState& s = m_session.state();
-    if (!s.isRecordsetOpen() || s.RunRecordset->IsEOF() || s.CurField < 0 || s.CurField >= m_session.fieldCount()) {
-        m_tools.setEnabled(QStringLiteral("ID_Save"), false);
-        m_tools.setEnabled(QStringLiteral("ID_Replace"), false);
+    applyTools(RunSession::Phase::Paused);
+    if (!s.isRecordsetOpen() || s.RunRecordset->IsEOF() || s.CurField < 0 || s.CurField >= m_session.fieldCount())
         return;
-    }
     const FieldSnapshot field = m_session.fieldSnapshot(s.CurField);
     const QString text = fieldValueToText(field.value, field.type);
     const EditorValue shown = text.isNull() ? EditorValue() : EditorValue(text);
     m_surface.setOriginalView(shown);
     m_surface.setReplacedView(shown);
-    m_tools.setEnabled(QStringLiteral("ID_Save"), true);
-    m_tools.setEnabled(QStringLiteral("ID_Replace"), true);
     m_surface.setStatusText(4, DataTypeName(field.type));
     const int maxLength = HitDisplay::replacedMaxLength(field.definedSize);
     m_surface.setReplacedMaxLength(maxLength);
@@ -532,12 +531,12 @@ void RunPresenter::ShowCurrentField()
 void RunPresenter::ShowPosition()
 {
     const RunState& s = m_session.state();
-    m_surface.setStatusText(1, m_texts.t27 + ColonBlank + s.TableList.value(s.CurTable) + QLatin1Char(' '));
-    m_surface.setStatusText(2, m_texts.t28 + ColonBlank + QString::number(s.CurRecord));
+    m_surface.setStatusText(1, m_texts.tableLabel + ColonBlank + s.TableList.value(s.CurTable) + QLatin1Char(' '));
+    m_surface.setStatusText(2, m_texts.recordLabel + ColonBlank + QString::number(s.CurRecord));
     const QString fieldName = s.isRecordsetOpen() && s.CurField >= 0 && s.CurField < m_session.fieldCount()
         ? s.RunRecordset->Fields(s.CurField).Name()
         : QString();
-    m_surface.setStatusText(3, m_texts.t29 + ColonBlank + fieldName);
+    m_surface.setStatusText(3, m_texts.fieldLabel + ColonBlank + fieldName);
 }
 
 } // namespace dorvane

@@ -17,8 +17,6 @@ namespace dorvane {
 
 namespace {
 
-const QString StartTool = QStringLiteral("ID_Start");
-const QString StructureTool = QStringLiteral("ID_Structure");
 const QString TableType = QStringLiteral("TABLE");
 const QString CaptionOpen = QStringLiteral(" - [");
 const QString CaptionClose = QStringLiteral("]");
@@ -101,7 +99,7 @@ void DataSourceOpener::OpenDatabaseFile()
 
 QString DataSourceOpener::FindFile(const QString& ext)
 {
-    const QString chosen = m_fileChooser.chooseFile(m_texts.t0, ext);
+    const QString chosen = m_fileChooser.chooseFile(m_texts.openFileTitle, ext);
     m_surface.processEvents();
     return chosen;
 }
@@ -120,15 +118,15 @@ void DataSourceOpener::OpenDataLink()
             : QString();
         m_surface.setCaption(captionHead() + CaptionOpen + QStringLiteral("DSN=") + name + CaptionClose);
         m_surface.setStatusText(1, m_state.ConnectionString);
-        m_tools.setEnabled(StartTool, true);
-        m_tools.setEnabled(StructureTool, true);
+        m_tools.setEnabled(ToolId::Start, true);
+        m_tools.setEnabled(ToolId::Structure, true);
     } else {
         m_tools.clearTableEntries();
         m_tools.setTableText(QString());
         m_surface.setStatusText(2, QString());
         m_surface.setCaption(captionHead());
-        m_tools.setEnabled(StartTool, false);
-        m_tools.setEnabled(StructureTool, false);
+        m_tools.setEnabled(ToolId::Start, false);
+        m_tools.setEnabled(ToolId::Structure, false);
         m_surface.setProgressValue(0);
         m_surface.setProgressVisible(false);
     }
@@ -136,16 +134,16 @@ void DataSourceOpener::OpenDataLink()
 
 void DataSourceOpener::LoadData()
 {
-    m_tools.setEnabled(StartTool, false);
-    m_surface.setStatusText(1, m_texts.t26);
+    m_tools.setEnabled(ToolId::Start, false);
+    m_surface.setStatusText(1, m_texts.noSourceStatus);
     if (m_state.ConnectionString.isEmpty())
         return;
 
     if (OpenConnection()) {
         m_surface.setProgressValue(0);
         FillTableList();
-        m_tools.setEnabled(StartTool, true);
-        m_tools.setEnabled(StructureTool, true);
+        m_tools.setEnabled(ToolId::Start, true);
+        m_tools.setEnabled(ToolId::Structure, true);
         m_surface.setStatusText(1, m_state.ConnectionString);
     }
 
@@ -181,7 +179,7 @@ bool DataSourceOpener::OpenConnection()
         [this](const QString& source, const QString& description) {
             m_surface.setWaitCursor(false);
             showError(source, description);
-            m_surface.setStatusText(1, m_texts.t26 + QLatin1Char(' '));
+            m_surface.setStatusText(1, m_texts.noSourceStatus + QLatin1Char(' '));
         });
     if (opened)
         m_surface.setWaitCursor(false);
@@ -212,8 +210,8 @@ void DataSourceOpener::SelectTable(const QString& text)
 {
     m_tools.setTableText(text);
     m_state.SelectedTable = text;
-    m_tools.setEnabled(StartTool, !text.isEmpty());
-    setTableCaption(text.isEmpty() ? m_texts.t19 : text);
+    m_tools.setEnabled(ToolId::Start, !text.isEmpty());
+    setTableCaption(text.isEmpty() ? m_texts.allTablesName : text);
 }
 
 void DataSourceOpener::setTableCaption(const QString& name)

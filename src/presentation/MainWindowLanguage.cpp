@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/ApplicationHelpFile.h"
+#include "core/InterfaceTranslations.h"
 #include "core/Settings.h"
 #include "presentation/MainSurface.h"
 #include "presentation/MainWindowCaptions.h"
@@ -16,20 +17,21 @@ const QString SectionAll = QStringLiteral("All");
 
 struct ToolText
 {
-    const char* id;
+    ToolId id;
     int key;
 };
 
 // Display names in the order they are applied, each with its key of section frmMain.
 constexpr ToolText ToolNames[] = {
-    {"ID_Quit", 10},      {"ID_Connection", 11}, {"ID_SQL", 12},        {"ID_Stop", 13},     {"ID_Skip", 14},
-    {"ID_Replace", 15},   {"ID_Save", 16},       {"ID_Start", 17},      {"ID_Settings", 18}, {"ID_OpenDB", 0},
-    {"ID_Tables", 20},    {"ID_Program", 21},    {"ID_Action", 22},     {"ID_HelpMnu", 23},  {"ID_About", 24},
-    {"ID_Help", 25},      {"ID_Continue", 32},   {"ID_Pause", 35},      {"ID_Options", 37},  {"ID_SkipTable", 41},
-    {"ID_Structure", 42}, {"ID_Update", 43},     {"ID_SkipRecord", 46},
+    {ToolId::Quit, 10},      {ToolId::Connection, 11}, {ToolId::SQL, 12},        {ToolId::Stop, 13},
+    {ToolId::Skip, 14},      {ToolId::Replace, 15},    {ToolId::Save, 16},       {ToolId::Start, 17},
+    {ToolId::Settings, 18},  {ToolId::OpenDB, 0},      {ToolId::Tables, 20},     {ToolId::Program, 21},
+    {ToolId::Action, 22},    {ToolId::HelpMnu, 23},    {ToolId::About, 24},      {ToolId::Help, 25},
+    {ToolId::Continue, 32},  {ToolId::Pause, 35},      {ToolId::Options, 37},    {ToolId::SkipTable, 41},
+    {ToolId::Structure, 42}, {ToolId::Update, 43},     {ToolId::SkipRecord, 46},
 };
 
-constexpr ToolText ToolTips[] = {{"ID_Skip", 47}, {"ID_SkipRecord", 48}, {"ID_SkipTable", 49}};
+constexpr ToolText ToolTips[] = {{ToolId::Skip, 47}, {ToolId::SkipRecord, 48}, {ToolId::SkipTable, 49}};
 
 struct CaptionText
 {
@@ -77,21 +79,21 @@ void MainWindowLanguage::LoadLanguage()
         for (size_t i = 0; i < t.size(); ++i)
             t[i] = ReadLanguageText(SectionMain, QLatin1Char('t') + QString::number(i), QString(), 256);
         applyTexts(t);
-        next.t0 = t[0];
-        next.t1 = t[1];
-        next.t19 = t[19];
-        next.t26 = t[26];
-        next.t27 = t[27];
-        next.t28 = t[28];
-        next.t29 = t[29];
-        next.t30 = t[30];
-        next.t31 = t[31];
-        next.t33 = t[33];
-        next.t34 = t[34];
-        next.t39 = t[39];
-        next.t40 = t[40];
-        next.t44 = t[44];
-        next.t45 = t[45];
+        next.openFileTitle = t[0];
+        next.findLabel = t[1];
+        next.allTablesName = t[19];
+        next.noSourceStatus = t[26];
+        next.tableLabel = t[27];
+        next.recordLabel = t[28];
+        next.fieldLabel = t[29];
+        next.runCompleteStatus = t[30];
+        next.runStoppedStatus = t[31];
+        next.runActiveQuestion = t[33];
+        next.runActiveQuestionDetail = t[34];
+        next.trayOpen = t[39];
+        next.trayExit = t[40];
+        next.missingSearchMessage = t[44];
+        next.emptySearchNote = t[45];
     }
     relabel(next);
     m_texts = next;
@@ -108,6 +110,8 @@ void MainWindowLanguage::LoadLanguage()
     }
 
     setApplicationHelpFile(helpFileForIniLanguage());
+    // What Qt draws itself (standard buttons, the file dialog) speaks the language of the window's texts.
+    installInterfaceTranslations(interfaceLanguage());
 }
 
 void MainWindowLanguage::applyTexts(const std::array<QString, 50>& t)
@@ -117,15 +121,15 @@ void MainWindowLanguage::applyTexts(const std::array<QString, 50>& t)
     QString findCaption = t[1];
     const QString note = storedLabel(RelabelSlot::t45);
     const QString noteSuffix = QStringLiteral(" [") + note + QLatin1Char(']');
-    if (!note.isEmpty() && m_surface.findLabelCaption() == m_texts.t1 + noteSuffix)
+    if (!note.isEmpty() && m_surface.findLabelCaption() == m_texts.findLabel + noteSuffix)
         findCaption += noteSuffix;
     m_surface.setFindLabelCaption(findCaption);
     for (const CaptionText& caption : Captions)
         m_captions.setElementCaption(caption.element, t[caption.key]);
     for (const ToolText& tool : ToolNames)
-        m_tools.setCaption(QString::fromLatin1(tool.id), t[tool.key]);
+        m_tools.setCaption(tool.id, t[tool.key]);
     for (const ToolText& tool : ToolTips)
-        m_tools.setToolTip(QString::fromLatin1(tool.id), t[tool.key]);
+        m_tools.setToolTip(tool.id, t[tool.key]);
 }
 
 void MainWindowLanguage::relabel(const MainWindowTexts& next)
@@ -138,12 +142,12 @@ void MainWindowLanguage::relabel(const MainWindowTexts& next)
         slot(s) = label;
     };
 
-    panel(1, RelabelSlot::t26, next.t26, false);
-    panel(1, RelabelSlot::t27, next.t27, true);
-    panel(2, RelabelSlot::t28, next.t28, true);
-    panel(3, RelabelSlot::t29, next.t29, true);
-    panel(1, RelabelSlot::t30, next.t30, false);
-    panel(1, RelabelSlot::t31, next.t31, false);
+    panel(1, RelabelSlot::t26, next.noSourceStatus, false);
+    panel(1, RelabelSlot::t27, next.tableLabel, true);
+    panel(2, RelabelSlot::t28, next.recordLabel, true);
+    panel(3, RelabelSlot::t29, next.fieldLabel, true);
+    panel(1, RelabelSlot::t30, next.runCompleteStatus, false);
+    panel(1, RelabelSlot::t31, next.runStoppedStatus, false);
 
     // The all-tables entry: the text of the choice and the first entry of its list, so that picking
     // the entry again still starts a run over all tables.
@@ -152,13 +156,13 @@ void MainWindowLanguage::relabel(const MainWindowTexts& next)
         const QString oldEntry = bracketed(oldTables);
         QStringList entries = m_tools.tableEntries();
         if (!entries.isEmpty() && entries.first() == oldEntry) {
-            entries.first() = bracketed(next.t19);
+            entries.first() = bracketed(next.allTablesName);
             m_tools.setTableEntries(entries);
         }
         if (m_tools.tableText() == oldEntry)
-            m_tools.setTableText(bracketed(next.t19));
+            m_tools.setTableText(bracketed(next.allTablesName));
     }
-    slot(RelabelSlot::t19) = next.t19;
+    slot(RelabelSlot::t19) = next.allTablesName;
 
     // The note " [t45]" behind the find label's caption.
     const QString oldNote = slot(RelabelSlot::t45);
@@ -166,10 +170,10 @@ void MainWindowLanguage::relabel(const MainWindowTexts& next)
         const QString caption = m_surface.findLabelCaption();
         const QString suffix = QStringLiteral(" [") + oldNote + QLatin1Char(']');
         if (caption.endsWith(suffix))
-            m_surface.setFindLabelCaption(caption.left(caption.size() - suffix.size()) + QStringLiteral(" [") + next.t45
-                                          + QLatin1Char(']'));
+            m_surface.setFindLabelCaption(caption.left(caption.size() - suffix.size()) + QStringLiteral(" [")
+                                          + next.emptySearchNote + QLatin1Char(']'));
     }
-    slot(RelabelSlot::t45) = next.t45;
+    slot(RelabelSlot::t45) = next.emptySearchNote;
 }
 
 } // namespace dorvane

@@ -9,28 +9,28 @@ namespace dorvane {
 
 struct MainWindowTexts
 {
-    QString t0; // title of the open-file dialog
-    QString t1; // normal caption of lblFind
-    QString t19; // name of the all-tables entry (shown in square brackets)
-    QString t26; // status panel 1 while no data source is open
-    QString t27; // table label
-    QString t28; // record label
-    QString t29; // field label
-    QString t30; // run complete
-    QString t31; // run stopped
-    QString t33; // first line of the run-active question
-    QString t34; // second line of the run-active question
-    QString t39; // tray menu: open
-    QString t40; // tray menu: exit
-    QString t44; // message: search text missing
-    QString t45; // note beside t1 while the search text is empty
+    QString openFileTitle; // key t0: title of the open-file dialog
+    QString findLabel; // key t1: normal caption of lblFind
+    QString allTablesName; // key t19: name of the all-tables entry (shown in square brackets)
+    QString noSourceStatus; // key t26: status panel 1 while no data source is open
+    QString tableLabel; // key t27: table label
+    QString recordLabel; // key t28: record label
+    QString fieldLabel; // key t29: field label
+    QString runCompleteStatus; // key t30: run complete
+    QString runStoppedStatus; // key t31: run stopped
+    QString runActiveQuestion; // key t33: first line of the run-active question
+    QString runActiveQuestionDetail; // key t34: second line of the run-active question
+    QString trayOpen; // key t39: tray menu: open
+    QString trayExit; // key t40: tray menu: exit
+    QString missingSearchMessage; // key t44: message: search text missing
+    QString emptySearchNote; // key t45: note beside t1 while the search text is empty
 
     // The texts used while no language file is usable (GermanOnly): these exist only in language
     // files, and a blank message or status label would leave the user with nothing to read.
     static MainWindowTexts germanDefaults();
 
-    // "[" + t19 + "]"
-    QString allTablesEntry() const { return QLatin1Char('[') + t19 + QLatin1Char(']'); }
+    // "[" + allTablesName + "]"
+    QString allTablesEntry() const { return QLatin1Char('[') + allTablesName + QLatin1Char(']'); }
 };
 
 } // namespace dorvane

@@ -9,8 +9,8 @@ void SetTB(ToolCatalogue& tools)
 {
     const QString value = ReadIniValue(QStringLiteral("Win"), QStringLiteral("TBText"), QStringLiteral("0"), 256);
     const int style = isSetFlag(value) ? CaptionBesidePicture : PictureOnly;
-    for (const char* id : {"ID_Stop", "ID_SkipTable", "ID_Start", "ID_Skip", "ID_Save", "ID_Replace"})
-        tools.setDisplayStyle(QString::fromLatin1(id), style);
+    for (ToolId id : {ToolId::Stop, ToolId::SkipTable, ToolId::Start, ToolId::Skip, ToolId::Save, ToolId::Replace})
+        tools.setDisplayStyle(id, style);
 }
 
 } // namespace dorvane

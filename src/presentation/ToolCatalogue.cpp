@@ -1,5 +1,7 @@
 #include "presentation/ToolCatalogue.h"
 
+#include <QtGlobal>
+
 #include <utility>
 
 namespace dorvane {
@@ -57,14 +59,20 @@ ToolContainer container(const QString& name, std::initializer_list<const char*> 
     return result;
 }
 
-const QString TablesId = QStringLiteral("ID_Tables");
-const QString SqlId = QStringLiteral("ID_SQL");
+void warnUnknown([[maybe_unused]] const QString& id)
+{
+#ifndef QT_NO_DEBUG
+    qWarning("ToolCatalogue: there is no tool \"%s\"", qPrintable(id));
+#endif
+}
 
 } // namespace
 
 ToolCatalogue::ToolCatalogue(QObject* parent) : QObject(parent)
 {
+    static_assert(std::size(Definitions) == size_t(ToolIdCount), "one definition per ToolId, in its order");
     for (const ToolDefinition& def : Definitions) {
+        Q_ASSERT(toolIdText(ToolId(m_tools.size())) == QLatin1StringView(def.id));
         Tool tool;
         tool.id = QString::fromLatin1(def.id);
         tool.kind = def.kind;
@@ -74,11 +82,11 @@ ToolCatalogue::ToolCatalogue(QObject* parent) : QObject(parent)
     }
     // The window comes up idle: of each alternating pair only Start and Pause show, and nothing that
     // needs an open data source or a hit on display can be used yet.
-    for (const char* id : {"ID_Stop", "ID_Continue"})
-        findMutable(QString::fromLatin1(id))->visible = false;
-    for (const char* id :
-         {"ID_Start", "ID_Structure", "ID_Pause", "ID_Skip", "ID_SkipRecord", "ID_SkipTable", "ID_Replace", "ID_Save"})
-        findMutable(QString::fromLatin1(id))->enabled = false;
+    for (ToolId id : {ToolId::Stop, ToolId::Continue})
+        m_tools[size_t(id)].visible = false;
+    for (ToolId id : {ToolId::Start, ToolId::Structure, ToolId::Pause, ToolId::Skip, ToolId::SkipRecord,
+                      ToolId::SkipTable, ToolId::Replace, ToolId::Save})
+        m_tools[size_t(id)].enabled = false;
     // Separators are written as "".
     m_bars = {
         container(QStringLiteral("ToolBar"),
@@ -100,16 +108,8 @@ ToolCatalogue::ToolCatalogue(QObject* parent) : QObject(parent)
 
 const Tool* ToolCatalogue::find(const QString& id) const
 {
-    for (const Tool& tool : m_tools) {
-        if (tool.id == id)
-            return &tool;
-    }
-    return nullptr;
-}
-
-Tool* ToolCatalogue::findMutable(const QString& id)
-{
-    return const_cast<Tool*>(std::as_const(*this).find(id));
+    const std::optional<ToolId> tool = toolIdFromText(id);
+    return tool ? &find(*tool) : nullptr;
 }
 
 QStringList ToolCatalogue::ids() const
@@ -129,11 +129,49 @@ const ToolContainer* ToolCatalogue::menu(const QString& menuId) const
     return nullptr;
 }
 
+template<typename Apply> void ToolCatalogue::change(ToolId id, Apply apply)
+{
+    Tool& tool = m_tools[size_t(id)];
+    if (apply(tool))
+        emit toolChanged(tool.id);
+}
+
 template<typename Apply> void ToolCatalogue::change(const QString& id, Apply apply)
 {
-    Tool* tool = findMutable(id);
-    if (tool && apply(*tool))
-        emit toolChanged(id);
+    if (const std::optional<ToolId> tool = toolIdFromText(id))
+        change(*tool, apply);
+    else
+        warnUnknown(id);
+}
+
+void ToolCatalogue::setEnabled(ToolId id, bool enabled)
+{
+    change(id, [&](Tool& t) { return std::exchange(t.enabled, enabled) != enabled; });
+}
+
+void ToolCatalogue::setVisible(ToolId id, bool visible)
+{
+    change(id, [&](Tool& t) { return std::exchange(t.visible, visible) != visible; });
+}
+
+void ToolCatalogue::setDisplayStyle(ToolId id, int style)
+{
+    change(id, [&](Tool& t) { return std::exchange(t.displayStyle, style) != style; });
+}
+
+void ToolCatalogue::setState(ToolId id, int state)
+{
+    change(id, [&](Tool& t) { return std::exchange(t.state, state) != state; });
+}
+
+void ToolCatalogue::setCaption(ToolId id, const QString& caption)
+{
+    change(id, [&](Tool& t) { return std::exchange(t.caption, caption) != caption; });
+}
+
+void ToolCatalogue::setToolTip(ToolId id, const QString& toolTip)
+{
+    change(id, [&](Tool& t) { return std::exchange(t.toolTip, toolTip) != toolTip; });
 }
 
 void ToolCatalogue::setEnabled(const QString& id, bool enabled)
@@ -204,7 +242,7 @@ QString ToolCatalogue::toolTip(const QString& id) const
 
 void ToolCatalogue::clearTableEntries()
 {
-    change(TablesId, [](Tool& t) {
+    change(ToolId::Tables, [](Tool& t) {
         t.entries.clear();
         return true;
     });
@@ -212,7 +250,7 @@ void ToolCatalogue::clearTableEntries()
 
 void ToolCatalogue::addTableEntry(const QString& entry)
 {
-    change(TablesId, [&](Tool& t) {
+    change(ToolId::Tables, [&](Tool& t) {
         t.entries.append(entry);
         return true;
     });
@@ -220,35 +258,32 @@ void ToolCatalogue::addTableEntry(const QString& entry)
 
 QStringList ToolCatalogue::tableEntries() const
 {
-    const Tool* tool = find(TablesId);
-    return tool ? tool->entries : QStringList();
+    return find(ToolId::Tables).entries;
 }
 
 void ToolCatalogue::setTableEntries(const QStringList& entries)
 {
-    change(TablesId, [&](Tool& t) { return std::exchange(t.entries, entries) != entries; });
+    change(ToolId::Tables, [&](Tool& t) { return std::exchange(t.entries, entries) != entries; });
 }
 
 void ToolCatalogue::setTableText(const QString& text)
 {
-    change(TablesId, [&](Tool& t) { return std::exchange(t.text, text) != text; });
+    change(ToolId::Tables, [&](Tool& t) { return std::exchange(t.text, text) != text; });
 }
 
 QString ToolCatalogue::tableText() const
 {
-    const Tool* tool = find(TablesId);
-    return tool ? tool->text : QString();
+    return find(ToolId::Tables).text;
 }
 
 void ToolCatalogue::setSqlText(const QString& text)
 {
-    change(SqlId, [&](Tool& t) { return std::exchange(t.text, text) != text; });
+    change(ToolId::SQL, [&](Tool& t) { return std::exchange(t.text, text) != text; });
 }
 
 QString ToolCatalogue::sqlText() const
 {
-    const Tool* tool = find(SqlId);
-    return tool ? tool->text : QString();
+    return find(ToolId::SQL).text;
 }
 
 } // namespace dorvane

@@ -4,6 +4,8 @@
 // and mirrors every change it announces. UI thread only.
 #pragma once
 
+#include "presentation/ToolId.h"
+
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -68,11 +70,24 @@ public:
     // disabled; everything else enabled and visible, display style 0, state 0.
     explicit ToolCatalogue(QObject* parent = nullptr);
 
-    // Case-sensitive look-up; an unknown id finds nothing.
+    const Tool& find(ToolId id) const { return m_tools[size_t(id)]; }
+    // Case-sensitive look-up of a tool's text; an unknown text finds nothing.
     const Tool* find(const QString& id) const;
     QStringList ids() const;
 
-    // Operations on an unknown id do nothing and read as false, 0 or "".
+    void setEnabled(ToolId id, bool enabled);
+    bool isEnabled(ToolId id) const { return find(id).enabled; }
+    void setVisible(ToolId id, bool visible);
+    bool isVisible(ToolId id) const { return find(id).visible; }
+    void setDisplayStyle(ToolId id, int style);
+    void setState(ToolId id, int state);
+    int state(ToolId id) const { return find(id).state; }
+    void setCaption(ToolId id, const QString& caption);
+    void setToolTip(ToolId id, const QString& toolTip);
+
+    // The same by a tool's text, for what names tools by text (the window's actions, hosts, tests).
+    // Operations on an unknown text do nothing and read as false, 0 or ""; a debug build warns, since in
+    // code an unknown tool is a typo.
     void setEnabled(const QString& id, bool enabled);
     bool isEnabled(const QString& id) const;
     void setVisible(const QString& id, bool visible);
@@ -107,7 +122,7 @@ signals:
     void toolChanged(const QString& id);
 
 private:
-    Tool* findMutable(const QString& id);
+    template<typename Apply> void change(ToolId id, Apply apply);
     template<typename Apply> void change(const QString& id, Apply apply);
 
     std::vector<Tool> m_tools;

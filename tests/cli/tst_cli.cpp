@@ -45,13 +45,13 @@ namespace {
 MainWindowTexts windowTexts()
 {
     MainWindowTexts t;
-    t.t1 = QStringLiteral("Suchen");
-    t.t19 = QStringLiteral("Alle Tabellen");
-    t.t26 = QStringLiteral("Keine Datenquelle");
-    t.t30 = QStringLiteral("Fertig");
-    t.t31 = QStringLiteral("Abgebrochen");
-    t.t44 = QStringLiteral("Bitte einen Suchtext eingeben");
-    t.t45 = QStringLiteral("leer");
+    t.findLabel = QStringLiteral("Suchen");
+    t.allTablesName = QStringLiteral("Alle Tabellen");
+    t.noSourceStatus = QStringLiteral("Keine Datenquelle");
+    t.runCompleteStatus = QStringLiteral("Fertig");
+    t.runStoppedStatus = QStringLiteral("Abgebrochen");
+    t.missingSearchMessage = QStringLiteral("Bitte einen Suchtext eingeben");
+    t.emptySearchNote = QStringLiteral("leer");
     return t;
 }
 

@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cctype>
 #include <memory>
 
 using namespace dorvane;
@@ -28,6 +29,8 @@ private slots:
     void listsTablesInTheDriversOrder();
     void opensTablesWithAwkwardNames_data();
     void opensTablesWithAwkwardNames();
+    void savesAndCountsUnderAnyName_data();
+    void savesAndCountsUnderAnyName();
     void closingTheConnectionClosesItsRecordSets();
 
 private:
@@ -185,6 +188,11 @@ void TestConnection::opensTablesWithAwkwardNames_data()
                                        << "Select * FROM \"x] ; DROP TABLE keep; --\" ";
     QTest::newRow("unicode") << "漢字 ä 😀"
                              << "Select * FROM [漢字 ä 😀] ";
+    // The SQLite driver scans the text for quotes, markers and ';' without knowing brackets.
+    QTest::newRow("apostrophe") << "O'Brien"
+                                << "Select * FROM \"O'Brien\" ";
+    QTest::newRow("semicolon") << "a;b"
+                               << "Select * FROM \"a;b\" ";
 }
 
 void TestConnection::opensTablesWithAwkwardNames()
@@ -212,6 +220,87 @@ void TestConnection::opensTablesWithAwkwardNames()
     recordSet.Update();
     recordSet.Close();
     QCOMPARE(db.scalar(QStringLiteral("SELECT x FROM \"%1\"").arg(quoted)), QVariant(QStringLiteral("changed")));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM keep")), QVariant(0));
+}
+
+void TestConnection::savesAndCountsUnderAnyName_data()
+{
+    QTest::addColumn<QString>("name");
+    // Every ASCII character that is no letter or digit, between letters, alone and at the ends.
+    for (char c = 1; c < 127; ++c) {
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            continue;
+        const QString character {QLatin1Char(c)};
+        QTest::addRow("a%02xb", c) << QStringLiteral("a") + character + QStringLiteral("b");
+        QTest::addRow("%02x", c) << character;
+    }
+    const char* const names[] = {
+        "--",
+        "/*",
+        "*/ x /*",
+        "a -- b",
+        "'",
+        "''",
+        "\"\"",
+        "a'b\"c",
+        "[x]",
+        "`x`",
+        " lead",
+        "trail ",
+        "a\r\nb",
+        "?",
+        "a?b?c",
+        "?1",
+        ":x",
+        "@x",
+        "$1",
+        "{fn UCASE(x)}",
+        "{d '2024-01-05'}",
+        "{",
+        "}",
+        "select",
+        "order",
+        "where",
+        "漢字 ä 😀",
+        "x'); DROP TABLE keep; --",
+        "x\"; DROP TABLE keep; --",
+        "x]; DROP TABLE keep; --",
+    };
+    for (const char* name : names)
+        QTest::newRow(name) << QString::fromUtf8(name);
+}
+
+void TestConnection::savesAndCountsUnderAnyName()
+{
+    QFETCH(QString, name);
+    SqliteDatabase db(m_dir.path(), QStringLiteral("anyname.db"));
+    QString quoted = name;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    const QString key = QStringLiteral("\"k") + quoted.mid(1);
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoted));
+    // The name is the table's, its key column's (in the WHERE) and its value column's (in the SET).
+    db.exec(QStringLiteral("CREATE TABLE %1 (%2 INTEGER PRIMARY KEY, %1 TEXT)").arg(quoted, key));
+    db.exec(QStringLiteral("INSERT INTO %1 VALUES (1, 'one'), (2, 'two')").arg(quoted));
+    db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS keep (x TEXT)"));
+
+    Connection connection;
+    connection.setConnectionString(db.connectionString());
+    connection.Open();
+    QueryRecordSet recordSet;
+    try {
+        recordSet.OpenTable(connection, name);
+        QCOMPARE(recordSet.RecordCount(), 2);
+        QCOMPARE(recordSet.Fields(1).Name(), name);
+        recordSet.MoveNext();
+        recordSet.Fields(name).setValue(QStringLiteral("changed"));
+        recordSet.Update();
+    } catch (const DataError& error) {
+        QFAIL(qPrintable(error.description())); // one name's failure must not hide the others'
+    }
+    recordSet.Close();
+    QCOMPARE(db.rows(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(quoted)),
+             (QList<QVariantList> {{1, QStringLiteral("one")}, {2, QStringLiteral("changed")}}));
     QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM keep")), QVariant(0));
 }
 

@@ -31,16 +31,16 @@ namespace {
 MainWindowTexts testTexts()
 {
     MainWindowTexts t;
-    t.t1 = QStringLiteral("Suchen");
-    t.t19 = QStringLiteral("Alle Tabellen");
-    t.t26 = QStringLiteral("Keine Datenquelle");
-    t.t27 = QStringLiteral("Tabelle");
-    t.t28 = QStringLiteral("Datensatz");
-    t.t29 = QStringLiteral("Feld");
-    t.t30 = QStringLiteral("Fertig");
-    t.t31 = QStringLiteral("Abgebrochen");
-    t.t44 = QStringLiteral("Bitte einen Suchtext eingeben");
-    t.t45 = QStringLiteral("leer");
+    t.findLabel = QStringLiteral("Suchen");
+    t.allTablesName = QStringLiteral("Alle Tabellen");
+    t.noSourceStatus = QStringLiteral("Keine Datenquelle");
+    t.tableLabel = QStringLiteral("Tabelle");
+    t.recordLabel = QStringLiteral("Datensatz");
+    t.fieldLabel = QStringLiteral("Feld");
+    t.runCompleteStatus = QStringLiteral("Fertig");
+    t.runStoppedStatus = QStringLiteral("Abgebrochen");
+    t.missingSearchMessage = QStringLiteral("Bitte einen Suchtext eingeben");
+    t.emptySearchNote = QStringLiteral("leer");
     return t;
 }
 
@@ -240,6 +240,8 @@ private slots:
     void longTextIsSavedWhole();
     void rowChangedMeanwhileIsNotOverwritten();
     void missingSearchRefusesSkips();
+    void invalidPatternAtAHitLeavesTheHitEditable();
+    void repeatedFieldFaultIsShownOnceAndTheRunGoesOn();
     void unicodeTextAndNullsAreReadAndSavedWhole();
 
 private:
@@ -644,6 +646,43 @@ void TestSearchRun::missingSearchRefusesSkips()
     b.control.Continue();
     QCOMPARE(b.surface.messages, QStringList(4, QStringLiteral("Bitte einen Suchtext eingeben")));
     QCOMPARE(b.hitPosition(), before);
+}
+
+void TestSearchRun::invalidPatternAtAHitLeavesTheHitEditable()
+{
+    Bench b(m_backend, threeTablesAndAView);
+    b.search(QStringLiteral("apple"));
+    b.control.Start();
+    const QString before = b.hitPosition();
+    const EditorValue shown = b.surface.originalView();
+    b.surface.setRegEx(true);
+    b.surface.setSearchValue(QStringLiteral("(apple"));
+    for (const auto& skip : {&RunPresenter::SkipField, &RunPresenter::SkipRecord, &RunPresenter::SkipTable}) {
+        b.surface.messages.clear();
+        (b.control.*skip)();
+        QCOMPARE(b.surface.messages.size(), 1);
+        // Nothing moved and the hit can still be edited and decided.
+        QCOMPARE(b.hitPosition(), before);
+        QVERIFY(!b.surface.isInterfaceLocked());
+        QCOMPARE(b.surface.originalView(), shown);
+        QVERIFY(b.waitingAtHit());
+    }
+    b.surface.setSearchValue(QStringLiteral("apple"));
+    b.control.SkipField();
+    QVERIFY(b.hitPosition() != before);
+}
+
+void TestSearchRun::repeatedFieldFaultIsShownOnceAndTheRunGoesOn()
+{
+    Bench b(m_backend, threeTablesAndAView);
+    // A data-type table that cannot be read fails the type test of every field that matches.
+    b.folder.writeFile(QStringLiteral("sys/dtype.dat"), "not a record set");
+    b.search(QStringLiteral("apple"));
+    b.control.Start();
+    QCOMPARE(b.surface.messages.size(), 1);
+    QVERIFY(!b.run.state().RunActive);
+    QCOMPARE(b.surface.statusText(1), QStringLiteral("Fertig "));
+    QCOMPARE(b.run.counts().faults, allAppleHits(m_backend).size());
 }
 
 void TestSearchRun::unicodeTextAndNullsAreReadAndSavedWhole()

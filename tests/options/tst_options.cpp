@@ -187,7 +187,7 @@ void OptionsTest::journalPathIsShown()
     auto dialog = makeDialog();
     auto* path = child<QLineEdit>(dialog.get(), "txtJournal");
     // The user's data folder, which the test has moved into its own folder.
-    QCOMPARE(path->text(), m_folder->filePath(QStringLiteral(".data/Dorvane/journal.sqlite")));
+    QCOMPARE(path->text(), m_folder->filePath(QStringLiteral(".data/dorvane/journal.sqlite")));
     QCOMPARE(path->text(), windowJournalPath());
     QVERIFY(path->isReadOnly());
     QCOMPARE(path->isEnabled(), on);

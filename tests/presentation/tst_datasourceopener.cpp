@@ -31,9 +31,9 @@ const QString Structure = QStringLiteral("ID_Structure");
 MainWindowTexts germanTexts()
 {
     MainWindowTexts texts;
-    texts.t0 = QStringLiteral("Datenbank öffnen");
-    texts.t19 = QStringLiteral("Alle Tabellen");
-    texts.t26 = QStringLiteral("Keine Datenquelle");
+    texts.openFileTitle = QStringLiteral("Datenbank öffnen");
+    texts.allTablesName = QStringLiteral("Alle Tabellen");
+    texts.noSourceStatus = QStringLiteral("Keine Datenquelle");
     return texts;
 }
 
@@ -141,7 +141,7 @@ void DataSourceOpenerTest::chosenFileOpensThroughItsRow()
 
     f.opener.OpenDatabaseFile();
 
-    QCOMPARE(f.chooser.titles, QStringList {f.texts.t0});
+    QCOMPARE(f.chooser.titles, QStringList {f.texts.openFileTitle});
     QCOMPARE(f.chooser.patternLists.size(), 1);
     QVERIFY(f.chooser.patternLists.first().startsWith(QStringLiteral("*.mdb;*.xls;")));
     QVERIFY(f.chooser.patternLists.first().endsWith(QStringLiteral(";*.") + ext + QLatin1Char(';')));
@@ -255,7 +255,7 @@ void DataSourceOpenerTest::failedOpenShowsOneMessage()
     QVERIFY(!f.state.isOpen());
     QVERIFY(f.state.Connection); // the new object stays, closed
     QCOMPARE(f.state.ConnectionString, failing);
-    QCOMPARE(f.surface.statusText(1), f.texts.t26 + QLatin1Char(' '));
+    QCOMPARE(f.surface.statusText(1), f.texts.noSourceStatus + QLatin1Char(' '));
     QVERIFY(!f.surface.isWaitCursor());
     if (way == QLatin1String("link")) {
         QVERIFY(!f.tools.isEnabled(Structure));
@@ -427,7 +427,7 @@ void DataSourceOpenerTest::dataLinkOpensAndNamesTheSource()
     Fixture f;
     const QString database = f.makeDatabase(QStringLiteral("link.db"), TwoTables);
     f.prompt.nextAnswers = {QStringLiteral("DRIVER={SQLite3};Database=") + database};
-    f.surface.setStatusText(1, f.texts.t26);
+    f.surface.setStatusText(1, f.texts.noSourceStatus);
 
     f.opener.OpenDataLink();
 

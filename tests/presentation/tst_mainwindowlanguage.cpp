@@ -73,6 +73,7 @@ private slots:
     void editorCommandsComeFromSectionAll_data();
     void editorCommandsComeFromSectionAll();
     void helpFileFollowsTheIniLanguage();
+    void qtTextsFollowTheInterfaceLanguage();
     void listingStripsLngEndingsAndKeepsForeignFiles();
     void listedLanguageFindsItsFileWhateverTheCaseOfItsEnding();
     void shippedLanguageFilesHoldEveryKey_data();
@@ -98,8 +99,8 @@ void TestMainWindowLanguage::fileWithOnlyT1BlanksEverythingElse()
     // Tools that take no language text keep their design captions.
     QCOMPARE(w.tools.caption(QStringLiteral("ID_Mode")), QStringLiteral("Mode"));
     QCOMPARE(w.tools.caption(QStringLiteral("ID_Hyperlink")), QStringLiteral("Hyperlink"));
-    QCOMPARE(w.language.texts().t1, QStringLiteral("Look for"));
-    QVERIFY(w.language.texts().t44.isEmpty());
+    QCOMPARE(w.language.texts().findLabel, QStringLiteral("Look for"));
+    QVERIFY(w.language.texts().missingSearchMessage.isEmpty());
     // Fixed tooltips, not from the file.
     QCOMPARE(w.surface.statusToolTip(4), QStringLiteral("Datentyp"));
     QCOMPARE(w.surface.statusToolTip(5), QStringLiteral("Feldgrösse"));
@@ -114,9 +115,9 @@ void TestMainWindowLanguage::switchingTwiceRelabelsThePanelsEachTime()
     Window w;
     w.language.LoadLanguage();
     const MainWindowTexts& t = w.language.texts();
-    w.surface.setStatusText(1, t.t27 + QStringLiteral(": Kunden "));
-    w.surface.setStatusText(2, t.t28 + QStringLiteral(": 41"));
-    w.surface.setStatusText(3, t.t29 + QStringLiteral(": Name"));
+    w.surface.setStatusText(1, t.tableLabel + QStringLiteral(": Kunden "));
+    w.surface.setStatusText(2, t.recordLabel + QStringLiteral(": 41"));
+    w.surface.setStatusText(3, t.fieldLabel + QStringLiteral(": Name"));
 
     useLanguage(folder, QStringLiteral("English"));
     w.language.LoadLanguage();
@@ -132,7 +133,7 @@ void TestMainWindowLanguage::switchingTwiceRelabelsThePanelsEachTime()
     QCOMPARE(w.surface.statusText(3), QStringLiteral("Feld: Name"));
 
     // The end-of-run texts follow as well.
-    w.surface.setStatusText(1, w.language.texts().t31 + QLatin1Char(' '));
+    w.surface.setStatusText(1, w.language.texts().runStoppedStatus + QLatin1Char(' '));
     useLanguage(folder, QStringLiteral("English"));
     w.language.LoadLanguage();
     QCOMPARE(w.surface.statusText(1), QStringLiteral("Stopped "));
@@ -237,8 +238,8 @@ void TestMainWindowLanguage::findLabelKeepsItsNoteAcrossASwitch()
     w.language.LoadLanguage();
     QCOMPARE(w.surface.findLabelCaption(), QStringLiteral("Suchen nach"));
     // A run started with an empty search text marks the label.
-    w.surface.setFindLabelCaption(w.language.texts().t1 + QStringLiteral(" [") + w.language.texts().t45
-                                  + QLatin1Char(']'));
+    w.surface.setFindLabelCaption(w.language.texts().findLabel + QStringLiteral(" [")
+                                  + w.language.texts().emptySearchNote + QLatin1Char(']'));
 
     useLanguage(folder, QStringLiteral("English"));
     w.language.LoadLanguage();
@@ -267,14 +268,16 @@ void TestMainWindowLanguage::germanOnlyKeepsBuiltInCaptionsAndFallsBackToGermanT
 
     const MainWindowTexts& t = w.language.texts();
     const MainWindowTexts defaults = MainWindowTexts::germanDefaults();
-    for (const QString* text : {&t.t0, &t.t1, &t.t19, &t.t26, &t.t27, &t.t28, &t.t29, &t.t30, &t.t31, &t.t33, &t.t34,
-                                &t.t39, &t.t40, &t.t44, &t.t45})
+    for (const QString* text :
+         {&t.openFileTitle, &t.findLabel, &t.allTablesName, &t.noSourceStatus, &t.tableLabel, &t.recordLabel,
+          &t.fieldLabel, &t.runCompleteStatus, &t.runStoppedStatus, &t.runActiveQuestion, &t.runActiveQuestionDetail,
+          &t.trayOpen, &t.trayExit, &t.missingSearchMessage, &t.emptySearchNote})
         QVERIFY(!text->isEmpty());
-    QCOMPARE(t.t44, defaults.t44);
+    QCOMPARE(t.missingSearchMessage, defaults.missingSearchMessage);
     QCOMPARE(t.allTablesEntry(), QStringLiteral("[Alle Tabellen]"));
     // The run commands restore the find label to t1: that is the label's built-in caption.
-    QCOMPARE(t.t1, w.surface.findLabelCaption());
-    QCOMPARE(w.language.storedLabel(Slot::t27), defaults.t27);
+    QCOMPARE(t.findLabel, w.surface.findLabelCaption());
+    QCOMPARE(w.language.storedLabel(Slot::t27), defaults.tableLabel);
 }
 
 void TestMainWindowLanguage::editorCommandsComeFromSectionAll_data()
@@ -327,6 +330,31 @@ void TestMainWindowLanguage::helpFileFollowsTheIniLanguage()
     QCOMPARE(appState().programPath(QStringLiteral("/help/English.chm")), applicationHelpFile());
 }
 
+// Standard buttons, message boxes and the file dialog speak the language of the window's texts, also
+// after a switch, and German while the program runs in German only.
+void TestMainWindowLanguage::qtTextsFollowTheInterfaceLanguage()
+{
+    const auto cancel = [] {
+        return QCoreApplication::translate("QPlatformTheme", "Cancel");
+    };
+    TempProgramFolder folder;
+    folder.writeFile(QStringLiteral("lang/Deutsch.lng"), German);
+    folder.writeFile(QStringLiteral("lang/English.lng"), English);
+    Window w;
+    useLanguage(folder, QStringLiteral("Deutsch"));
+    w.language.LoadLanguage();
+    QCOMPARE(cancel(), QStringLiteral("Abbrechen"));
+    useLanguage(folder, QStringLiteral("English"));
+    w.language.LoadLanguage();
+    QCOMPARE(cancel(), QStringLiteral("Cancel"));
+    appState().GermanOnly = true;
+    w.language.LoadLanguage();
+    QCOMPARE(cancel(), QStringLiteral("Abbrechen"));
+    // Qt's English texts again for the tests that follow.
+    useLanguage(folder, QStringLiteral("English"));
+    w.language.LoadLanguage();
+}
+
 void TestMainWindowLanguage::listingStripsLngEndingsAndKeepsForeignFiles()
 {
     TempProgramFolder folder;
@@ -375,8 +403,8 @@ void TestMainWindowLanguage::shippedLanguageFilesHoldEveryKey()
         return IniFile::read(path, section, key, missing, 512);
     };
     const QList<QPair<QString, int>> windowSections
-        = {{"frmMain", 50}, {"All", 7},          {"Intro", 5},         {"frmOpt", 21},
-           {"dlgAbout", 5}, {"frmStructure", 6}, {"dlgFileDriver", 11}};
+        = {{"frmMain", 50}, {"All", 7},          {"Intro", 5},          {"frmOpt", 21},
+           {"dlgAbout", 5}, {"frmStructure", 6}, {"dlgFileDriver", 11}, {"DataLinkDialog", 15}};
     // Keys the program reads but never shows.
     const QStringList unused = {"frmMain/t38", "frmOpt/t16"};
     for (const auto& [section, count] : windowSections) {
@@ -413,21 +441,21 @@ void TestMainWindowLanguage::shippedLanguagesRelabelEachOther()
     Window w;
     w.language.LoadLanguage();
     const MainWindowTexts german = w.language.texts();
-    w.surface.setStatusText(1, german.t27 + QStringLiteral(": Kunden "));
-    w.surface.setStatusText(2, german.t28 + QStringLiteral(": 3"));
-    w.surface.setStatusText(3, german.t29 + QStringLiteral(": Name"));
+    w.surface.setStatusText(1, german.tableLabel + QStringLiteral(": Kunden "));
+    w.surface.setStatusText(2, german.recordLabel + QStringLiteral(": 3"));
+    w.surface.setStatusText(3, german.fieldLabel + QStringLiteral(": Name"));
     w.tools.setTableEntries({german.allTablesEntry(), QStringLiteral("Kunden")});
     w.tools.setTableText(german.allTablesEntry());
 
     useLanguage(folder, QStringLiteral("English"));
     w.language.LoadLanguage();
     const MainWindowTexts english = w.language.texts();
-    QCOMPARE(w.surface.statusText(1), english.t27 + QStringLiteral(": Kunden "));
-    QCOMPARE(w.surface.statusText(2), english.t28 + QStringLiteral(": 3"));
-    QCOMPARE(w.surface.statusText(3), english.t29 + QStringLiteral(": Name"));
+    QCOMPARE(w.surface.statusText(1), english.tableLabel + QStringLiteral(": Kunden "));
+    QCOMPARE(w.surface.statusText(2), english.recordLabel + QStringLiteral(": 3"));
+    QCOMPARE(w.surface.statusText(3), english.fieldLabel + QStringLiteral(": Name"));
     QCOMPARE(w.tools.tableText(), english.allTablesEntry());
     QCOMPARE(w.tools.tableEntries().first(), english.allTablesEntry());
-    QVERIFY(english.t27 != german.t27);
+    QVERIFY(english.tableLabel != german.tableLabel);
 }
 
 QTEST_GUILESS_MAIN(TestMainWindowLanguage)

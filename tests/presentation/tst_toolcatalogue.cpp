@@ -103,6 +103,12 @@ void TestToolCatalogue::lookUpIsCaseSensitiveAndUnknownIdsDoNothing()
     QVERIFY(!tools.find(QStringLiteral("id_start")));
     QVERIFY(!tools.find(QStringLiteral("ID_Nothing")));
     QVERIFY(!tools.find(QString()));
+    // Every typed id names the tool of its text.
+    for (int i = 0; i < ToolIdCount; ++i) {
+        QCOMPARE(toolIdFromText(toolIdText(ToolId(i))), std::optional<ToolId>(ToolId(i)));
+        QCOMPARE(tools.find(ToolId(i)).id, toolIdText(ToolId(i)));
+    }
+    QCOMPARE(tools.ids().size(), ToolIdCount);
 
     QSignalSpy changed(&tools, &ToolCatalogue::toolChanged);
     tools.setEnabled(QStringLiteral("ID_START"), false);
