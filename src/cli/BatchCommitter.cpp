@@ -135,8 +135,11 @@ void BatchCommitter::commit()
         return;
     }
     if (m_journal) {
+        // Committed at once, so that the journal's write lock is held only while a batch is open: the
+        // window and other runs write the same journal.
         try {
             m_journal->markDone(m_changeIds);
+            m_journal->commit();
         } catch (const DataError&) {
             // Left pending: undo finds them applied.
         }

@@ -4,7 +4,7 @@
 //
 //   1. the journal commits the batch's changes as pending (the intent is durable),
 //   2. the database commits the batch,
-//   3. the journal marks them done (durable with its next commit).
+//   3. the journal marks them done and commits that.
 //
 // A crash before 2 leaves the database without the batch and the journal with pending changes that undo
 // finds not applied; a crash after 2 leaves pending changes that undo finds applied. When the database
