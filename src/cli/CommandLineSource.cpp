@@ -3,6 +3,7 @@
 #include "core/DataError.h"
 #include "datasource/Connection.h"
 #include "datasource/ConnectionStringEntries.h"
+#include "datasource/FileDriverChoice.h"
 #include "datasource/FileDriverTable.h"
 #include "datasource/PasswordFreeSource.h"
 
@@ -36,8 +37,10 @@ QString CommandLineSource::connectionString(const CliRequest& request)
         throw sourceError(QStringLiteral("the file-driver table %1 cannot be read: %2")
                               .arg(fileDriverTablePath(), error.description()));
     }
+    row = chooseFileDriver(path, row);
     if (!row) {
-        throw sourceError(QStringLiteral("the file-driver table %1 has no driver for files ending in \".%2\"")
+        throw sourceError(QStringLiteral("the file-driver table %1 has no driver for files ending in \".%2\", "
+                                         "and the file is no database of a kind this program recognises")
                               .arg(fileDriverTablePath(), file.suffix().toLower()));
     }
     return fileDriverConnectionString(*row, path);

@@ -1,9 +1,11 @@
 #include "datasource/OdbcStatement.h"
 
+#include "core/DataError.h"
 #include "datasource/OdbcDiagnostics.h"
 #include "datasource/OdbcText.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace dorvane {
@@ -197,13 +199,56 @@ std::optional<bool> OdbcStatement::bit(SQLUSMALLINT column)
     return *value != 0;
 }
 
+std::optional<qint64> OdbcStatement::integer(SQLUSMALLINT column, SQLSMALLINT sqlType)
+{
+    switch (sqlType) {
+    case SQL_INTEGER:
+        return fixedValue<SQLINTEGER>(*this, column, SQL_C_SLONG);
+    case SQL_SMALLINT:
+        return fixedValue<SQLSMALLINT>(*this, column, SQL_C_SSHORT);
+    case SQL_TINYINT:
+        return fixedValue<SQLSCHAR>(*this, column, SQL_C_STINYINT);
+    default:
+        return int64(column);
+    }
+}
+
+std::optional<quint64> OdbcStatement::unsignedInteger(SQLUSMALLINT column, SQLSMALLINT sqlType)
+{
+    switch (sqlType) {
+    case SQL_INTEGER:
+        return fixedValue<SQLUINTEGER>(*this, column, SQL_C_ULONG);
+    case SQL_SMALLINT:
+        return fixedValue<SQLUSMALLINT>(*this, column, SQL_C_USHORT);
+    case SQL_TINYINT:
+        return fixedValue<SQLCHAR>(*this, column, SQL_C_UTINYINT);
+    default:
+        return uint64(column);
+    }
+}
+
 std::optional<qint64> OdbcStatement::scalarInt64()
 {
     if (!fetch())
         return std::nullopt;
-    const auto value = int64(1);
+    char digits[64] = {};
+    SQLLEN indicator = 0;
+    const SQLRETURN rc = SQLGetData(handle(), 1, SQL_C_CHAR, digits, SQLLEN(sizeof digits), &indicator);
+    check(rc, "SQLGetData");
     closeCursor();
-    return value;
+    if (indicator == SQL_NULL_DATA)
+        return std::nullopt;
+    const QByteArray text = QByteArray(digits, qsizetype(qstrnlen(digits, sizeof digits))).trimmed();
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    if (ok)
+        return value;
+    const double number = text.toDouble(&ok); // "37.0" from a driver that counts in decimals
+    if (ok && std::isfinite(number))
+        return qint64(std::llround(number));
+    throw DataError(
+        QStringLiteral("Dorvane.Recordset"),
+        QStringLiteral("The driver answered a count with \"%1\", which is no number.").arg(QString::fromUtf8(text)));
 }
 
 } // namespace dorvane

@@ -46,12 +46,19 @@ public:
     std::optional<QString> utf8Text(SQLUSMALLINT column, std::vector<char>& buffer);
     std::optional<qint64> int64(SQLUSMALLINT column);
     std::optional<quint64> uint64(SQLUSMALLINT column);
+    // An integer column of the given SQL type, read with the C type that ODBC pairs with it by default
+    // (SQL_INTEGER as SQL_C_SLONG, SQL_SMALLINT as SQL_C_SSHORT, ...): every driver converts to that one,
+    // while some (MDB Tools) refuse SQL_C_SBIGINT for a 32-bit column.
+    std::optional<qint64> integer(SQLUSMALLINT column, SQLSMALLINT sqlType);
+    std::optional<quint64> unsignedInteger(SQLUSMALLINT column, SQLSMALLINT sqlType);
     std::optional<double> real(SQLUSMALLINT column);
     std::optional<float> single(SQLUSMALLINT column);
     std::optional<bool> bit(SQLUSMALLINT column);
 
     // Convenience for statements that yield one number (SELECT COUNT(*)): the first column of the
-    // first row, or nullopt when there is no row or it is NULL.
+    // first row, or nullopt when there is no row or it is NULL. Read as text, which every driver
+    // delivers for a number: MDB Tools reports COUNT(*) as a character column and copies its digits into
+    // whatever buffer it is given. Throws DataError for a text that is no number.
     std::optional<qint64> scalarInt64();
 
 private:

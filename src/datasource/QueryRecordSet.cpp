@@ -85,11 +85,9 @@ void QueryRecordSet::open(Connection& connection, const QString& source, const Q
         m_source = source;
         m_tableName = tableName;
         m_statement->prepare(source);
-        if (m_statement->resultColumnCount() == 0) {
-            // Some drivers describe a result only once it has run.
+        // Some drivers (MDB Tools) describe a result only once it has run; it is then read from there.
+        if (m_statement->resultColumnCount() == 0)
             execute();
-            runQuery = false;
-        }
         describeColumns();
         if (runQuery) {
             if (!m_executed)
@@ -300,7 +298,7 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
         return;
     }
     case ValueKind::Integer: {
-        const std::optional<qint64> n = statement.int64(column);
+        const std::optional<qint64> n = statement.integer(column, field.m_sqlType);
         if (!n)
             field.m_value = QVariant();
         else if (field.m_type == ado::adBigInt)
@@ -310,7 +308,7 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
         return;
     }
     case ValueKind::UnsignedInteger: {
-        const std::optional<quint64> n = statement.uint64(column);
+        const std::optional<quint64> n = statement.unsignedInteger(column, field.m_sqlType);
         if (!n)
             field.m_value = QVariant();
         else if (field.m_type == ado::adUnsignedBigInt)

@@ -273,6 +273,9 @@ QStringList primaryKeyColumns(Connection& connection, const QString& tableName)
     QByteArray table = odbctext::encode(tableName);
     checkOdbc(SQLPrimaryKeys(statement.handle(), nullptr, 0, nullptr, 0, odbctext::sqlChars(table), SQL_NTS),
               statement.odbcHandle(), "SQLPrimaryKeys");
+    // A driver may answer the call without making its result (MDB Tools' stubs): nothing to fetch then.
+    if (statement.resultColumnCount() < 6)
+        return {};
     std::vector<SQLWCHAR> buffer(256);
     std::map<qint64, QString> bySequence;
     while (statement.fetch()) {
@@ -294,6 +297,8 @@ QStringList bestRowIdentifier(Connection& connection, const QString& tableName)
     checkOdbc(SQLSpecialColumns(statement.handle(), SQL_BEST_ROWID, nullptr, 0, nullptr, 0, odbctext::sqlChars(table),
                                 SQL_NTS, SQL_SCOPE_CURROW, SQL_NULLABLE),
               statement.odbcHandle(), "SQLSpecialColumns");
+    if (statement.resultColumnCount() < 8) // as for SQLPrimaryKeys
+        return {};
     std::vector<SQLWCHAR> buffer(256);
     QStringList names;
     while (statement.fetch()) {

@@ -195,7 +195,8 @@ void ChangeJournal::open(bool create)
         bool isJournal = false;
         {
             Connection probe;
-            probe.setConnectionString(connectionString);
+            // The driver makes a missing file only when asked to (our connections forbid it otherwise).
+            probe.setConnectionString(create ? connectionString + QStringLiteral(";NoCreat=0") : connectionString);
             probe.Open();
             OdbcStatement tables(probe.handle());
             tables.executeDirect(QStringLiteral("SELECT COUNT(*) FROM sqlite_master WHERE name = 'journal_info'"));

@@ -32,6 +32,12 @@ CliFixture::CliFixture(TestBackend backend, const QStringList& statements) : m_b
     m_connectionString = backend == TestBackend::Sqlite
         ? QStringLiteral("DRIVER=SQLite3;Database=") + m_folder.filePath(QStringLiteral("data.db"))
         : freshServerDatabase(backend, QStringLiteral("dorvane_cli"));
+    if (backend == TestBackend::Sqlite) {
+        // The fixture makes its database file; every later connection, the program's included, opens it.
+        Connection maker;
+        maker.setConnectionString(m_connectionString + QStringLiteral(";NoCreat=0"));
+        maker.Open();
+    }
     for (const QString& statement : statements)
         exec(statement);
 }

@@ -198,7 +198,7 @@ void TestChangeJournal::aFileThatIsNoJournalIsLeftAlone()
     const QString path = dir.filePath(QStringLiteral("other.db"));
     {
         Connection other;
-        other.setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + path);
+        other.setConnectionString(QStringLiteral("DRIVER=SQLite3;NoCreat=0;Database=") + path);
         other.Open();
         other.Execute(QStringLiteral("CREATE TABLE t (x INTEGER)"));
     }

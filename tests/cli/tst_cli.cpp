@@ -828,7 +828,7 @@ void TestCli::exitStatuses()
     {
         // A SQLite database that is no journal.
         Connection other;
-        other.setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + f.path("other.db"));
+        other.setConnectionString(QStringLiteral("DRIVER=SQLite3;NoCreat=0;Database=") + f.path("other.db"));
         other.Open();
         other.Execute(QStringLiteral("CREATE TABLE t (x INTEGER)"));
     }
@@ -868,23 +868,29 @@ void TestCli::fileIsOpenedThroughTheFileDriverTable()
     if (!sqliteOnly())
         QSKIP("the file-driver table is the same on every backend");
     CliFixture f(m_backend, fruitTables);
-    // A row for ".sl3" files in this program folder's table, as a user adds one in the options.
+    // A row for ".shp" files in this program folder's table, as a user adds one in the options.
     f.folder().activate();
     {
         MemoryRecordSet table = openFileDriverTable(MemoryRecordSet::LockType::Optimistic);
         storeFileDriverEntry(
-            table, FileDriverRow {QStringLiteral("sl3"), QStringLiteral("DRIVER=SQLite3;Database=<path>"), true},
+            table, FileDriverRow {QStringLiteral("shp"), QStringLiteral("DRIVER=SQLite3;Database=<path>"), true},
             std::nullopt);
         saveFileDriverTable(table);
     }
-    QVERIFY(QFile::copy(f.path("data.db"), f.path("shop.sl3")));
-    const CliResult tables = f.run({QStringLiteral("tables"), QStringLiteral("--file"), f.path("shop.sl3")});
-    QCOMPARE(tables.exitCode, 0);
-    QCOMPARE(tables.lines(), QStringList({"Beta", "Alpha", "Order Details"}));
-    const CliResult unknown = f.run({QStringLiteral("tables"), QStringLiteral("--file"), f.path("journal.xyz")});
-    QCOMPARE(unknown.exitCode, 2);
-    QVERIFY(QFile(f.path("journal.xyz")).open(QIODevice::WriteOnly));
-    const CliResult noDriver = f.run({QStringLiteral("tables"), QStringLiteral("--file"), f.path("journal.xyz")});
+    QVERIFY(QFile::copy(f.path("data.db"), f.path("shop.shp")));
+    QVERIFY(QFile::copy(f.path("data.db"), f.path("shop.sqlite")));
+    QVERIFY(QFile(f.path("empty.xyz")).open(QIODevice::WriteOnly));
+    const QStringList tables {"Beta", "Alpha", "Order Details"};
+    // Through the user's row; through the file's first bytes where no row fits, as the window opens it.
+    for (const char* file : {"shop.shp", "shop.sqlite"}) {
+        const CliResult listed = f.run({QStringLiteral("tables"), QStringLiteral("--file"), f.path(file)});
+        QCOMPARE(listed.exitCode, 0);
+        QCOMPARE(listed.lines(), tables);
+    }
+    const CliResult missing = f.run({QStringLiteral("tables"), QStringLiteral("--file"), f.path("none.xyz")});
+    QCOMPARE(missing.exitCode, 2);
+    QVERIFY(!QFile::exists(f.path("none.xyz")));
+    const CliResult noDriver = f.run({QStringLiteral("tables"), QStringLiteral("--file"), f.path("empty.xyz")});
     QCOMPARE(noDriver.exitCode, 2);
     QVERIFY2(noDriver.err.contains(QStringLiteral("no driver for files ending in \".xyz\"")), qPrintable(noDriver.err));
 }
