@@ -1,6 +1,7 @@
 // dorvane-bench SUBCOMMAND [options]: speed measurements that compare the tool with a bare baseline in the
 // same run. Every subcommand lives in its own file (XxxBenchmark.h/.cpp, a function
 // `int runXxxBenchmark(const QStringList& arguments)`) and has one line in the table below.
+#include "CliReplaceBenchmark.h"
 #include "LanguageFileBenchmark.h"
 #include "LongValueBenchmark.h"
 #include "MatchBenchmark.h"
@@ -44,6 +45,10 @@ const Subcommand Subcommands[] = {
      "language-file [--megabytes N]   the texts of one window load from an N MB language file against reading it "
      "whole",
      dorvane::bench::runLanguageFileBenchmark},
+    {"cli-replace",
+     "cli-replace [--rows N] [--repeat K] [--connection STRING]   the dorvane program's replace, without and with its "
+     "journal, against the bare loop of run-replace",
+     dorvane::bench::runCliReplaceBenchmark},
 };
 
 int usage()

@@ -44,6 +44,7 @@ dorvane_install_program(DVNReplacer COMMAND dvnreplacer)
 dorvane_install_program(DVNRUpdate)
 dorvane_install_program(dorvane_plugin)
 dorvane_install_program(dorvane-adtg COMMAND dorvane-adtg)
+dorvane_install_program(dorvane COMMAND dorvane)
 
 # The program folder's files. The defaults of DVNReplacer.ini and the two tables are written by the
 # program's own code (tools/defaults), so they are what a first start would make.

@@ -100,7 +100,15 @@ public:
         Transaction, // manual-commit mode around the statement
         CountFirst, // no transactions at all: count the matching rows first, update only when it is one
     };
-    RowUpdateGuard rowUpdateGuard() const { return m_rowUpdateGuard; }
+    // While a WriteBatch is open on a source with transactions, every row update is guarded by a savepoint
+    // inside the batch's transaction, so that it neither commits the batch nor loses it on a mismatch.
+    RowUpdateGuard rowUpdateGuard() const
+    {
+        return m_writeBatchOpen && m_rowUpdateGuard == RowUpdateGuard::Transaction ? RowUpdateGuard::Savepoint
+                                                                                   : m_rowUpdateGuard;
+    }
+    // True while a WriteBatch holds the connection's writes in one transaction.
+    bool isInWriteBatch() const { return m_writeBatchOpen; }
 
     // True for the Unicode drivers of PostgreSQL, MariaDB and MySQL: their text columns count as wide
     // types (see odbctypes::wideCharacterType).
@@ -138,6 +146,7 @@ public:
 
 private:
     friend class QueryRecordSet;
+    friend class WriteBatch;
     void attach(QueryRecordSet* recordSet);
     void detach(QueryRecordSet* recordSet);
 
@@ -152,6 +161,7 @@ private:
     RowUpdateGuard m_rowUpdateGuard = RowUpdateGuard::Transaction;
     bool m_reportsWideText = false;
     bool m_utf8Text = false;
+    bool m_writeBatchOpen = false; // set by WriteBatch
     bool m_utf8Parameters = false;
     bool m_realsAsText = false;
     bool m_catalogIsDatabase = false; // MySQL family: a catalog is a database, and the driver lists them all

@@ -48,6 +48,7 @@ private:
     friend class QueryRecordSet;
     friend class SchemaRecordSet;
     friend class RowUpdate;
+    friend class IdentifiedRow;
 
     QString m_name;
     int m_type = 0;

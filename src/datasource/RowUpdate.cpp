@@ -172,8 +172,8 @@ void writeWithSavepoint(Connection& connection, UpdateStatement& statement)
     connection.Execute(QStringLiteral("SAVEPOINT dorvane_row_update"));
     const auto undo = [&] {
         try {
-            connection.Execute(QStringLiteral("ROLLBACK TO dorvane_row_update"));
-            connection.Execute(QStringLiteral("RELEASE dorvane_row_update"));
+            connection.Execute(QStringLiteral("ROLLBACK TO SAVEPOINT dorvane_row_update"));
+            connection.Execute(QStringLiteral("RELEASE SAVEPOINT dorvane_row_update"));
         } catch (const DataError&) {
             try {
                 connection.Execute(QStringLiteral("ROLLBACK"));
@@ -193,7 +193,7 @@ void writeWithSavepoint(Connection& connection, UpdateStatement& statement)
         throw updateError(mismatchDescription(rows));
     }
     try {
-        connection.Execute(QStringLiteral("RELEASE dorvane_row_update"));
+        connection.Execute(QStringLiteral("RELEASE SAVEPOINT dorvane_row_update"));
     } catch (const DataError& error) {
         // The commit failed (another connection holds the file): the change must not linger.
         undo();
@@ -369,6 +369,17 @@ void RowUpdate::write(Connection& connection, const QString& tableName, std::vec
         field.m_original = QVariant();
         field.m_changed = false;
     }
+}
+
+qint64 RowUpdate::countMatches(Connection& connection, const QString& tableName, const std::vector<QueryField>& fields,
+                               const std::vector<int>& rowIdentity)
+{
+    UpdateStatement statement = buildStatement(connection, tableName, fields, rowIdentity);
+    OdbcStatement count(connection.handle());
+    count.prepare(statement.countMatches);
+    statement.whereParameters.bind(count);
+    count.execute();
+    return count.scalarInt64().value_or(0);
 }
 
 } // namespace dorvane

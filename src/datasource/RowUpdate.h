@@ -25,6 +25,11 @@ public:
     // nothing is written, and DataError says why.
     static void write(Connection& connection, const QString& tableName, std::vector<QueryField>& fields,
                       const std::vector<int>& rowIdentity);
+
+    // The number of rows that write() would find for the changed fields: those named as its WHERE names
+    // them (the row identity and each changed field's original value). Writes nothing. Throws DataError.
+    static qint64 countMatches(Connection& connection, const QString& tableName, const std::vector<QueryField>& fields,
+                               const std::vector<int>& rowIdentity);
 };
 
 } // namespace dorvane

@@ -12,9 +12,12 @@ const QString WordBoundary = QStringLiteral("\\b");
 
 ReplacementProposal::ReplacementProposal(const MatchOptions& options, ReplacementRule rule)
     : m_options(options), m_rule(rule), m_search(options.search.value_or(QString())),
-      m_replacement(options.replacement.value_or(QString()))
+      m_replacement(options.replacement.value_or(QString())),
+      // The window's empty replacement box proposes no change; a script that gives an empty replacement
+      // text means to remove what it found.
+      m_replaces(rule == ReplacementRule::Literal ? options.replacement.has_value() : !m_replacement.isEmpty())
 {
-    if (m_search.isEmpty() || m_replacement.isEmpty())
+    if (m_search.isEmpty() || !m_replaces)
         return; // nothing to replace: the proposal never asks an expression
     const bool pattern = options.regularExpression || options.wholeWords;
     if (rule == ReplacementRule::Literal && (!pattern || options.wholeField))
@@ -45,10 +48,10 @@ QString ReplacementProposal::literalReplacement(const QString& original) const
 
 QString ReplacementProposal::propose(const QString& original)
 {
-    if (original.isNull() || (!m_replacement.isEmpty() && original.isEmpty()))
+    if (original.isNull() || (m_replaces && original.isEmpty()))
         return m_replacement;
-    if (m_replacement.isEmpty() || m_search.isEmpty())
-        return original; // an empty replacement proposes no change
+    if (!m_replaces || m_search.isEmpty())
+        return original; // no replacement (the display rule: an empty one) proposes no change
     if (!m_expression)
         return literalReplacement(original);
     if (m_rule == ReplacementRule::Literal)

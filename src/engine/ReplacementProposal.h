@@ -16,10 +16,11 @@ public:
     ReplacementProposal() = default;
     ReplacementProposal(const MatchOptions& options, ReplacementRule rule);
 
-    // `original` is the stored value's text, a null QString for a database NULL. By the display rule a
-    // search text that is no valid pattern proposes the literal replacement instead, and nothing throws;
-    // by the literal rule an expression that fails (PCRE2's limits) throws DataError, since a literal
-    // stand-in would change other text than the expression found.
+    // `original` is the stored value's text, a null QString for a database NULL. An empty replacement
+    // proposes no change by the display rule and removes what was found by the literal rule. By the
+    // display rule a search text that is no valid pattern proposes the literal replacement instead, and
+    // nothing throws; by the literal rule an expression that fails (PCRE2's limits) throws DataError,
+    // since a literal stand-in would change other text than the expression found.
     QString propose(const QString& original);
 
 private:
@@ -29,6 +30,7 @@ private:
     ReplacementRule m_rule = ReplacementRule::DisplayExpression;
     QString m_search; // "" for no value and for the empty text
     QString m_replacement; // "" for no value
+    bool m_replaces = false; // the replacement takes the place of what was found
     std::optional<RegExp> m_expression; // the display expression, when the rule uses one
 };
 

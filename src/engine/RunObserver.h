@@ -16,7 +16,9 @@ public:
     virtual void hitFound(const HitFound&) { }
     // Called just before a save writes, with the outcome's fields that are known then (written false,
     // no reason): a change journal records the intent here, so a crash between the database's commit and
-    // the journal's can be told apart afterwards.
+    // the journal's can be told apart afterwards. An observer that throws DataError here refuses the
+    // save: nothing is written, and fieldSaved reports the error's description as the reason (a journal
+    // that cannot record the change must not let it reach the database).
     virtual void aboutToSave(const SaveOutcome&) { }
     virtual void fieldSaved(const SaveOutcome&) { }
     virtual void runFault(const RunFault&) { }

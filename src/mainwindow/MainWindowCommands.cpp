@@ -6,6 +6,7 @@
 #include "core/ProductInfo.h"
 #include "core/Settings.h"
 #include "datasource/Connection.h"
+#include "engine/WindowJournal.h"
 #include "presentation/MainSurface.h"
 #include "presentation/MainWindowTexts.h"
 #include "presentation/ToolCatalogue.h"
@@ -41,8 +42,12 @@ MainWindowCommands::MainWindowCommands(MainSurface& surface, ToolCatalogue& tool
     : m_surface(surface), m_tools(tools), m_texts(texts), m_actions(std::move(actions)), m_state(state),
       m_opener(surface, tools, texts, fileChooser, dataLinkPrompt, state),
       m_setup(appState().AppPath, [this] { return m_state.Connection.get(); }),
-      m_control(m_setup.session(), surface, tools, texts, [this] { return m_state.SelectedTable; })
+      m_control(m_setup.session(), surface, tools, texts, [this] { return m_state.SelectedTable; }),
+      m_journal(m_setup.session(), activeWindowJournal, [this] {
+          return m_state.Connection ? m_state.Connection->ConnectionString() : m_state.ConnectionString;
+      })
 {
+    m_setup.session().addObserver(&m_journal);
 }
 
 QString MainWindowCommands::helpFilePath()

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "datasource/DataSourceState.h"
+#include "engine/JournalRecorder.h"
 #include "engine/RunSetup.h"
 #include "mainwindow/MainWindowActions.h"
 #include "mainwindow/RunPresenter.h"
@@ -84,6 +85,7 @@ private:
     DataSourceOpener m_opener;
     RunSetup m_setup;
     RunPresenter m_control;
+    JournalRecorder m_journal; // every save of the window's runs in the user's change journal
     bool m_loading = false; // LoadData is filling the table list
     QString m_savedTable; // the table chosen when all-tables mode went on
     bool m_unloaded = false;

@@ -12,6 +12,7 @@
 #include "datasource/ui/WidgetDialogMessages.h"
 #include "datasource/ui/dlgFileDriver.h"
 #include "engine/DataTypeTable.h"
+#include "engine/WindowJournal.h"
 #include "options/BackgroundColour.h"
 
 #include <QCheckBox>
@@ -20,6 +21,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
 #include <QTabWidget>
@@ -111,9 +113,21 @@ frmOpt::frmOpt(MainWindowHooks hooks, QWidget* parent, DialogMessages* messages)
     m_chkHyperlink = checkBox("chkHyperlink", QStringLiteral("Hyperlinkchecker anzeigen"), m_fraOpt[2]);
     auto* hyperlinkRow = new QVBoxLayout(m_fraOpt[2]);
     hyperlinkRow->addWidget(m_chkHyperlink);
+    m_lblJournal = new QLabel(QStringLiteral("Änderungsjournal"), general);
+    m_lblJournal->setObjectName(QStringLiteral("lblJournal"));
+    m_txtJournal = new QLineEdit(windowJournalPath(), general);
+    m_txtJournal->setObjectName(QStringLiteral("txtJournal"));
+    m_txtJournal->setReadOnly(true);
+    m_txtJournal->setEnabled(isWindowJournalOn());
+    m_txtJournal->setCursorPosition(0);
+    m_lblJournal->setBuddy(m_txtJournal);
+    auto* journalRow = new QHBoxLayout;
+    journalRow->addWidget(m_lblJournal);
+    journalRow->addWidget(m_txtJournal, 1);
     auto* generalLayout = new QVBoxLayout(general);
     for (QFrame* frame : m_fraOpt)
         generalLayout->addWidget(frame);
+    generalLayout->addLayout(journalRow);
     generalLayout->addStretch();
 
     auto* dataTypes = new QWidget;
@@ -200,7 +214,7 @@ frmOpt::frmOpt(MainWindowHooks hooks, QWidget* parent, DialogMessages* messages)
 
 void frmOpt::applyTexts(const QString& languageFile)
 {
-    std::array<QString, 20> t;
+    std::array<QString, 21> t;
     for (int key = 0; key < int(t.size()); ++key)
         t[key] = IniFile::read(languageFile, Section, QStringLiteral("t%1").arg(key), QString(), 256);
     setWindowTitle(ProductName + QStringLiteral(" - ") + t[0]);
@@ -220,6 +234,7 @@ void frmOpt::applyTexts(const QString& languageFile)
     m_cmdCancel->setText(t[17]);
     m_cmdOK->setText(t[18]);
     m_deleteQuestion = t[19];
+    m_lblJournal->setText(t[20]);
 }
 
 void frmOpt::loadTables()

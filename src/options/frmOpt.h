@@ -8,8 +8,11 @@
 // depend on the window.
 //
 // Widgets carry object names for tests: SSActiveTabs1, fraOpt0..fraOpt2, lblLang, dxLanguage,
-// chkSysTray, chkWinPos, chkHyperlink, dxTreeList1, dxTreeList2, lblFileConn, cmdNew, cmdEdit, cmdDelete,
-// cmdOK, cmdCancel.
+// chkSysTray, chkWinPos, chkHyperlink, lblJournal, txtJournal, dxTreeList1, dxTreeList2, lblFileConn, cmdNew,
+// cmdEdit, cmdDelete, cmdOK, cmdCancel.
+//
+// The first tab also shows where the window's change journal lives (txtJournal, read-only; disabled while
+// the INI setting [Win] Journal turns it off), so that "dorvane undo" can be pointed at it.
 #pragma once
 
 #include "datasource/MemoryRecordSet.h"
@@ -25,6 +28,7 @@ class QCheckBox;
 class QComboBox;
 class QFrame;
 class QLabel;
+class QLineEdit;
 class QPushButton;
 class QTabWidget;
 class QTreeWidget;
@@ -96,6 +100,8 @@ private:
     QCheckBox* m_chkSysTray = nullptr;
     QCheckBox* m_chkWinPos = nullptr;
     QCheckBox* m_chkHyperlink = nullptr;
+    QLabel* m_lblJournal = nullptr;
+    QLineEdit* m_txtJournal = nullptr;
     QTreeWidget* m_dxTreeList1 = nullptr;
     QTreeWidget* m_dxTreeList2 = nullptr;
     QLabel* m_lblFileConn = nullptr;

@@ -7,6 +7,7 @@
 #include "datasource/DataLinkPrompt.h"
 #include "datasource/FileChooser.h"
 #include "datasource/FileContentDriver.h"
+#include "datasource/FileDriverChoice.h"
 #include "datasource/FileDriverTable.h"
 #include "presentation/MainSurface.h"
 #include "presentation/MainWindowTexts.h"
@@ -33,17 +34,6 @@ QString dialogPatterns(MemoryRecordSet& table)
             patterns += pattern + QLatin1Char(';');
     }
     return patterns;
-}
-
-// The row that opens `chosen`: the table's row for its extension, unless that row's driver is not
-// installed here (a table written on another system); else the driver its first bytes name.
-std::optional<FileDriverRow> driverFor(const QString& chosen, const std::optional<FileDriverRow>& tableRow)
-{
-    if (tableRow && ConnectionTarget::resolve(fileDriverConnectionString(*tableRow, chosen)).driverInstalled())
-        return tableRow;
-    if (std::optional<FileDriverRow> byContent = fileDriverByContent(chosen))
-        return byContent;
-    return tableRow;
 }
 
 bool isListedTable(const SchemaRecordSet& schema)
@@ -104,7 +94,7 @@ void DataSourceOpener::OpenDatabaseFile()
         return;
     }
 
-    row = driverFor(chosen, row);
+    row = chooseFileDriver(chosen, row);
     if (!row) {
         // Nothing could open it: what was open stays, and the window says why.
         showError(ProductName,

@@ -9,6 +9,7 @@
 #include "datasource/FileDriverTable.h"
 #include "datasource/ui/dlgFileDriver.h"
 #include "engine/DataTypeTable.h"
+#include "engine/WindowJournal.h"
 #include "options/BackgroundColour.h"
 
 #include "RecordingDialogMessages.h"
@@ -41,7 +42,7 @@ namespace {
 QByteArray optionTexts(const QByteArray& prefix)
 {
     QByteArray section = "[frmOpt]\r\n";
-    for (int key = 0; key < 20; ++key)
+    for (int key = 0; key < 21; ++key)
         section += "t" + QByteArray::number(key) + "=" + prefix + " " + QByteArray::number(key) + "\r\n";
     return section;
 }
@@ -75,6 +76,8 @@ private slots:
     void cleanup();
     void checkBoxesFromTheIni_data();
     void checkBoxesFromTheIni();
+    void journalPathIsShown_data();
+    void journalPathIsShown();
     void textsOfTheSavedLanguage_data();
     void textsOfTheSavedLanguage();
     void germanOnlyDisablesTheLanguageList();
@@ -165,6 +168,32 @@ void OptionsTest::checkBoxesFromTheIni()
     QCOMPARE(child<QCheckBox>(dialog.get(), "chkSysTray")->isChecked(), sysTray);
     QCOMPARE(child<QCheckBox>(dialog.get(), "chkWinPos")->isChecked(), winPos);
     QCOMPARE(child<QCheckBox>(dialog.get(), "chkHyperlink")->isChecked(), hyperlink);
+}
+
+void OptionsTest::journalPathIsShown_data()
+{
+    QTest::addColumn<QByteArray>("win");
+    QTest::addColumn<bool>("on");
+    QTest::newRow("on by default") << QByteArray() << true;
+    QTest::newRow("turned off") << QByteArray("Journal=0\r\n") << false;
+    QTest::newRow("only 1 counts") << QByteArray("Journal=yes\r\n") << false;
+}
+
+void OptionsTest::journalPathIsShown()
+{
+    QFETCH(QByteArray, win);
+    QFETCH(bool, on);
+    m_folder->writeFile(QStringLiteral("DVNReplacer.ini"), "[Options]\r\nLanguage=Deutsch\r\n[Win]\r\n" + win);
+    auto dialog = makeDialog();
+    auto* path = child<QLineEdit>(dialog.get(), "txtJournal");
+    // The user's data folder, which the test has moved into its own folder.
+    QCOMPARE(path->text(), m_folder->filePath(QStringLiteral(".data/dorvane/journal.sqlite")));
+    QCOMPARE(path->text(), windowJournalPath());
+    QVERIFY(path->isReadOnly());
+    QCOMPARE(path->isEnabled(), on);
+    QCOMPARE(child<QLabel>(dialog.get(), "lblJournal")->text(), QStringLiteral("DE 20"));
+    dialog->accept();
+    QVERIFY(!m_folder->readFile(QStringLiteral("DVNReplacer.ini")).contains("Journal=1")); // the dialog only shows it
 }
 
 void OptionsTest::textsOfTheSavedLanguage_data()

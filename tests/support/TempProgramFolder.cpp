@@ -22,6 +22,9 @@ TempProgramFolder::TempProgramFolder(int layout)
     dir.mkdir(QStringLiteral(".settings"));
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath(QStringLiteral(".settings")));
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath(QStringLiteral(".settings")));
+    // The user's data folder (the window's change journal) lies inside the folder too.
+    dir.mkdir(QStringLiteral(".data"));
+    qputenv("XDG_DATA_HOME", dir.filePath(QStringLiteral(".data")).toLocal8Bit());
     activate();
 }
 

@@ -1,6 +1,7 @@
 // A program folder in a temporary directory, made the current one for the test: AppPath, IniPath and
-// the language file point into it, and per-user settings go to a private folder inside it, so tests
-// never touch the real user's settings or home folder.
+// the language file point into it, and per-user settings and the user's data folder (XDG_DATA_HOME, where
+// the window's change journal lives) go to private folders inside it, so tests never touch the real
+// user's settings or home folder.
 #pragma once
 
 #include <QString>
