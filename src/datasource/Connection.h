@@ -14,6 +14,12 @@
 // breaks the one-row check of an update that writes the stored value again; Open therefore sets option
 // bit 2 (FOUND_ROWS) in "OPTION=" when it is not set, keeping the other bits.
 //
+// PostgreSQL, MariaDB and MySQL: their drivers keep a whole result in client memory before handing over
+// its first row; tableReading tells record sets to read a table in pieces of key ranges instead (see
+// QueryRecordSet). The drivers' own cursor modes (psqlODBC's UseDeclareFetch, MariaDB's streaming
+// results) are left off: the first ends its cursor at a save's commit, the second blocks the connection
+// for every other statement, a save included, until the whole result has been read.
+//
 // OpenSchema lists the tables of the current database only on MariaDB and MySQL, whose drivers list every
 // database's otherwise (only those of the current one open by their bare name), and reports "BASE TABLE"
 // as "TABLE".
@@ -96,6 +102,16 @@ public:
     };
     RowUpdateGuard rowUpdateGuard() const { return m_rowUpdateGuard; }
 
+    // How record sets read a table opened with QueryRecordSet::OpenTable.
+    enum class TableReading
+    {
+        WholeResult, // one result: SQLite's driver streams it (StepAPI); drivers we know nothing of
+        PostgreSqlKeyRanges, // pieces in key order, compared as row values: (k1, k2) > (?, ?)
+        MySqlKeyRanges, // pieces in key order, compared column by column: k1 > ? OR (k1 = ? AND k2 > ?),
+                        // since the MySQL family's planner scans a whole index for a row-value comparison
+    };
+    TableReading tableReading() const { return m_tableReading; }
+
     // True for the Unicode drivers of PostgreSQL, MariaDB and MySQL: their text columns count as wide
     // types (see odbctypes::wideCharacterType).
     bool reportsWideText() const { return m_reportsWideText; }
@@ -127,6 +143,7 @@ private:
     QString m_dbmsName;
     IdentifierQuoting m_quoting;
     RowUpdateGuard m_rowUpdateGuard = RowUpdateGuard::Transaction;
+    TableReading m_tableReading = TableReading::WholeResult;
     bool m_reportsWideText = false;
     bool m_utf8Text = false;
     bool m_catalogIsDatabase = false; // MySQL family: a catalog is a database, and the driver lists them all
