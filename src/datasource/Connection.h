@@ -16,9 +16,10 @@
 //
 // PostgreSQL, MariaDB and MySQL: their drivers keep a whole result in client memory before handing over
 // its first row; tableReading tells record sets to read a table in pieces of key ranges instead (see
-// QueryRecordSet). The drivers' own cursor modes (psqlODBC's UseDeclareFetch, MariaDB's streaming
-// results) are left off: the first ends its cursor at a save's commit, the second blocks the connection
-// for every other statement, a save included, until the whole result has been read.
+// QueryRecordSet). The drivers' own ways are left off: psqlODBC's UseDeclareFetch keeps its cursor in
+// the connection's transaction, so the rollback of a refused save ends the read (the next fetch fails
+// with a function sequence error); MariaDB's streamed results (Connector/ODBC 3.1.17 and later, NO_CACHE)
+// let no other statement run, a save included, before the whole result has been read.
 //
 // OpenSchema lists the tables of the current database only on MariaDB and MySQL, whose drivers list every
 // database's otherwise (only those of the current one open by their bare name), and reports "BASE TABLE"

@@ -128,7 +128,8 @@ void TestPieceReading::savesLeaveEveryRowReadOnce_data()
 {
     QTest::addColumn<TestBackend>("backend");
     QTest::addColumn<QString>("idColumn");
-    // "record=text" saves a text into the row at that record, "record=>id" gives it that key.
+    // "record=text" saves a text into the row at that record, "record=>id" gives it that key, "record=!"
+    // tries a save that is refused, since another connection changed the row meanwhile (and rolled back).
     QTest::addColumn<QStringList>("saves");
     const QString primary = QStringLiteral("id INTEGER PRIMARY KEY");
     for (const TestBackend backend : {TestBackend::PostgreSql, TestBackend::MariaDb}) {
@@ -146,6 +147,7 @@ void TestPieceReading::savesLeaveEveryRowReadOnce_data()
         row("several keys moved ahead, one twice", primary, {"2=>95", "5=>145", "6=>71", "9=>96", "12=>146"});
         // Without a primary key an update may name its row by other columns than the key the pieces follow.
         row("unique key moved ahead", QStringLiteral("id INTEGER NOT NULL UNIQUE"), {"3=>205", "5=>125"});
+        row("refused saves at a boundary and inside a piece", primary, {"3=!", "4=!", "6=!", "7=f"});
     }
 }
 
@@ -177,7 +179,15 @@ void TestPieceReading::savesLeaveEveryRowReadOnce()
                 continue;
             const QString change = save.section(QLatin1Char('='), 1);
             const int current = rs.Fields(0).Value().toInt();
-            if (change.startsWith(QLatin1Char('>'))) {
+            if (change == QLatin1String("!")) {
+                Connection other;
+                other.setConnectionString(connection.ConnectionString());
+                other.Open();
+                other.Execute(QStringLiteral("UPDATE moves SET t = 'theirs' WHERE id = %1").arg(current));
+                rs.Fields(1).setValue(QStringLiteral("mine"));
+                QVERIFY_THROWS_EXCEPTION(DataError, rs.Update());
+                expected[current] = QStringLiteral("theirs");
+            } else if (change.startsWith(QLatin1Char('>'))) {
                 rs.Fields(0).setValue(change.mid(1).toInt());
                 rs.Update();
                 expected.insert(change.mid(1).toInt(), expected.take(current));
