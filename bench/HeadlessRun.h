@@ -1,29 +1,25 @@
-// The run engine as the main window drives it, without widgets, for the run benchmarks: a program folder
-// of its own (its INI, and sys/ with a settled data-type table), one connection on a database file, the
-// headless surface, the tool catalogue, the run and its controls.
+// A run as the front ends put it together (RunSetup), for the run benchmarks: a program folder of its own
+// with a settled data-type table, one connection, the session with the window's pace of event pumping.
+// "Replace all" is the session's save-every policy, as the command line runs it.
 #pragma once
 
-#include "core/HeadlessSurface.h"
-#include "core/MainWindowTexts.h"
-#include "core/ToolCatalogue.h"
 #include "datasource/Connection.h"
-#include "engine/RunControl.h"
-#include "engine/SearchRun.h"
+#include "engine/RunSetup.h"
 
+#include <QStringList>
 #include <QTemporaryDir>
 
 #include <memory>
 
 namespace dorvane::bench {
 
-class HeadlessRun
+class HeadlessRun : public RunObserver
 {
 public:
-    // Lays out the program folder and points the application state at it; `iniLines` go into its INI
-    // as (section, key, value) triples. Waits until the data-type table has settled, so that the
-    // lookups at each hit read it as a run in a long-lived program does.
-    explicit HeadlessRun(const QList<QStringList>& iniLines = {});
-    ~HeadlessRun();
+    // Lays out the program folder and waits until its data-type table has settled, so that the lookups at
+    // each hit read it as a run in a long-lived program does.
+    HeadlessRun();
+    ~HeadlessRun() override;
 
     // False when the program folder could not be laid out.
     bool isValid() const { return m_valid; }
@@ -36,32 +32,32 @@ public:
     // Closes the connection; only between runs.
     void close() { m_connection.reset(); }
 
-    // What the user sets on the window before Start: one table, the texts, the "replace all" switch.
+    // One table, the texts, and whether every hit is saved without halt.
     void prepare(const QString& table, const QString& search, const QString& replacement, bool replaceAll);
 
-    // The Start command; it returns when the walk stops at a hit, a pause or the end.
-    void start() { m_control.Start(); }
-    // Runs the application's event loop (Timer1 drives "replace without halt") until the run has ended.
-    void runEventLoopUntilRunEnds(int timeoutMs = 600000);
-    // The Stop command: ends a run that waits at a hit.
-    void stop() { m_control.StopCommand(); }
+    // Starts the run and walks until it stops at a hit or, replacing all, until it ends.
+    void start();
+    // Ends a run that waits at a hit.
+    void stop() { m_setup->session().stop(); }
 
-    bool isRunActive() const { return m_run.state().RunActive; }
-    bool isWaitingAtHit() const;
+    bool isRunActive() const { return m_setup->session().state().RunActive; }
+    bool isWaitingAtHit() const { return m_setup->session().phase() == RunSession::Phase::AtHit; }
     // "record.field" of the hit on display.
     QString hitPosition() const;
-    const HeadlessSurface& surface() const { return m_surface; }
+    // Faults and failed saves of the runs so far.
+    const QStringList& messages() const { return m_messages; }
+    RunSession& session() { return m_setup->session(); }
+
+    void runFault(const RunFault& fault) override { m_messages.append(fault.description); }
+    void fieldSaved(const SaveOutcome& outcome) override;
 
 private:
     QTemporaryDir m_folder;
     bool m_valid = false;
     std::unique_ptr<Connection> m_connection;
-    HeadlessSurface m_surface;
-    ToolCatalogue m_tools;
-    MainWindowTexts m_texts;
-    QString m_table;
-    SearchRun m_run;
-    RunControl m_control;
+    std::unique_ptr<RunSetup> m_setup;
+    RunOptions m_options;
+    QStringList m_messages;
 };
 
 } // namespace dorvane::bench

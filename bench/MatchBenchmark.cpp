@@ -9,9 +9,9 @@
 #include "core/AdoTypes.h"
 #include "core/AppState.h"
 #include "core/DataError.h"
-#include "core/HeadlessSurface.h"
 #include "engine/DataTypeTable.h"
 #include "engine/FieldMatcher.h"
+#include "engine/SearchableTypes.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -145,17 +145,18 @@ int runMatchBenchmark(const QStringList& arguments)
 
     double slowest = 0;
     for (const Mode& mode : modes) {
-        HeadlessSurface surface;
-        surface.setSearchValue(mode.search);
-        surface.setRegEx(mode.regEx);
-        surface.setWholeField(mode.wholeField);
-        surface.setCaseSensitive(mode.caseSensitive);
-        surface.setWholeWord(mode.wholeWord);
-        FieldMatcher matcher(surface);
+        MatchOptions options;
+        options.search = mode.search;
+        options.regularExpression = mode.regEx;
+        options.wholeField = mode.wholeField;
+        options.caseSensitive = mode.caseSensitive;
+        options.wholeWords = mode.wholeWord;
+        SearchableTypes types(dataTypeTablePath());
+        FieldMatcher matcher(types);
         qint64 hits = 0;
         qint64 bestNs = std::numeric_limits<qint64>::max();
         try {
-            matcher.prepare();
+            matcher.prepare(options);
             // The best of three passes: other work on the machine only ever adds time.
             for (int pass = 0; pass < 3; ++pass) {
                 hits = 0;

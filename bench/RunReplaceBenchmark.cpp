@@ -5,10 +5,9 @@
 // copies are the tables replace_engine and replace_bare; the output lines stay the same.
 //
 // The scan table (build/bench-data/scan-N.db, made on first use; default 200 000 rows) with a word put
-// into the long text of every hundredth row. The engine side is "replace without halt" with ReplaceDelay 0
-// (written into the INI of its own program folder): Start on that table, then the application's event
-// loop until the run has ended, Timer1 saving each hit and walking on. The bare side reads every field of
-// every row with plain SQLFetch/SQLGetData, and for each text holding the word runs a prepared
+// into the long text of every hundredth row. The engine side is "replace without halt" as the run
+// session's save-every policy: the run on that table saves each hit and walks on until it has ended. The bare side
+// reads every field of every row with plain SQLFetch/SQLGetData, and for each text holding the word runs a prepared
 // "UPDATE ... WHERE id = ?" on the same connection in autocommit, as the engine writes on its connection.
 // Each side of each round works on a fresh copy of the table; copying and connecting are not timed. The
 // two alternate K times (default 3) and each keeps its best time. Afterwards both copies must hold the
@@ -167,11 +166,10 @@ double engineReplace(const Place& place, const QString& copy, HeadlessRun& run, 
     QElapsedTimer timer;
     timer.start();
     run.start();
-    run.runEventLoopUntilRunEnds();
     const double seconds = timer.nsecsElapsed() / 1e9;
-    messages = run.surface().messages;
+    messages = run.messages();
     if (run.isRunActive()) {
-        messages.append(QStringLiteral("the run had not ended after ten minutes"));
+        messages.append(QStringLiteral("the run had not ended"));
         run.stop();
     }
     run.close();
@@ -316,7 +314,7 @@ int runRunReplaceBenchmark(const QStringList& arguments)
         const Census before = census(place, place.sourceName());
         std::printf("run-replace: rows=%d rows_with_word=%lld\n", rows, static_cast<long long>(before.word));
 
-        HeadlessRun run({{QStringLiteral("Win"), QStringLiteral("ReplaceDelay"), QStringLiteral("0")}});
+        HeadlessRun run;
         if (!run.isValid()) {
             std::fprintf(stderr, "run-replace: cannot lay out a program folder\n");
             return 1;

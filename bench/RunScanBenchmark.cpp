@@ -6,15 +6,15 @@
 // benchmark), other servers get them in batches of INSERTs.
 //
 // A copy of the scan table (build/bench-data/scan-N.db, made on first use; default 200 000 rows) whose
-// last field of the last row holds the only hit. The engine side is the Start command on that one table
-// through the run, the run controls and the headless surface, timed until the walk stops at the hit; the
+// last field of the last row holds the only hit. The engine side is the run session on that one table, as
+// the front ends set it up, timed from its start until the walk stops at the hit; the
 // bare side is the plain SQLFetch/SQLGetData scan of the scan benchmark over the same file. Connecting and
 // laying out the program folder are not timed. The two alternate K times (default 3) and each keeps its
 // best time. Target: ratio ≤ 1.5.
 //
 // Beside the ratio: peak_rss_mb, the largest growth of the process's resident memory during an engine
 // run over the process at rest just before it (the kernel's high-water mark, reset before each run where
-// /proc/self/clear_refs allows it), and first_hit_ms, the time from Start to the hit of a second needle
+// /proc/self/clear_refs allows it), and first_hit_ms, the time from the run's start to the hit of a second needle
 // in record 50 (the best of K runs). On a server both must stay flat whatever the table's size: the
 // targets there are 60 MB and 50 ms.
 #include "RunScanBenchmark.h"
@@ -207,10 +207,10 @@ int runRunScanBenchmark(const QStringList& arguments)
         bool peakReset = true;
         qint64 checksum = 0;
         const auto stoppedElsewhere = [&](const QString& hit, const QString& expected) {
-            if (hit == expected && run.surface().messages.isEmpty())
+            if (hit == expected && run.messages().isEmpty())
                 return false;
             std::fprintf(stderr, "run-scan: the run stopped at %s, not at %s (messages: %s)\n", qPrintable(hit),
-                         qPrintable(expected), qPrintable(run.surface().messages.join(QLatin1String("; "))));
+                         qPrintable(expected), qPrintable(run.messages().join(QLatin1String("; "))));
             return true;
         };
         for (int round = 0; round < repeat; ++round) {

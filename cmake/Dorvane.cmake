@@ -1,17 +1,36 @@
 # dorvane_add_library(NAME DIR [LINKS ...])
 # One library per subsystem folder; sources are globbed so that new classes need no list edits.
+#
+# Each library exports an include folder of its own that holds only its own headers (links to them under
+# build/include/NAME/DIR), so "engine/X.h" is found only by what links the engine: an include from a
+# lower layer into a higher one does not compile.
+#
+# dorvane_export_headers(NAME DIR [HEADERS file...]): HEADERS (names inside DIR) exports only those, e.g. a
+# library whose interface is one header of a folder it shares with others.
+function(dorvane_export_headers name dir)
+    cmake_parse_arguments(ARG "" "" "HEADERS" ${ARGN})
+    set(root ${CMAKE_BINARY_DIR}/include/${name})
+    file(REMOVE_RECURSE ${root})
+    if(ARG_HEADERS)
+        list(TRANSFORM ARG_HEADERS PREPEND ${CMAKE_SOURCE_DIR}/src/${dir}/ OUTPUT_VARIABLE headers)
+    else()
+        file(GLOB headers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/src/${dir}/*.h)
+    endif()
+    foreach(header ${headers})
+        get_filename_component(file ${header} NAME)
+        file(MAKE_DIRECTORY ${root}/${dir})
+        file(CREATE_LINK ${header} ${root}/${dir}/${file} SYMBOLIC)
+    endforeach()
+    file(MAKE_DIRECTORY ${root})
+    set(DORVANE_INCLUDE_ROOT ${root} PARENT_SCOPE)
+endfunction()
+
 function(dorvane_add_library name dir)
     cmake_parse_arguments(ARG "" "" "LINKS" ${ARGN})
     file(GLOB sources CONFIGURE_DEPENDS ${dir}/*.cpp ${dir}/*.h ${dir}/*.qrc)
-    if(NOT sources)
-        # A subsystem whose first class has not landed yet still takes part in the link graph.
-        add_library(${name} INTERFACE)
-        target_include_directories(${name} INTERFACE ${CMAKE_SOURCE_DIR}/src)
-        target_link_libraries(${name} INTERFACE ${ARG_LINKS})
-        return()
-    endif()
+    dorvane_export_headers(${name} ${dir})
     add_library(${name} STATIC ${sources})
-    target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+    target_include_directories(${name} PUBLIC ${DORVANE_INCLUDE_ROOT})
     target_link_libraries(${name} PUBLIC ${ARG_LINKS})
 endfunction()
 

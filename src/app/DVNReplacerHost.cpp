@@ -62,9 +62,12 @@ int main(int argc, char* argv[])
         std::fprintf(stderr, "DVNReplacerHost: %s is not the Dorvane plug-in\n", qPrintable(libraryPath));
         return 1;
     }
-    void* replacer = create();
+    dvnreplacer* replacer = create();
     if (!replacer) {
-        std::fprintf(stderr, "DVNReplacerHost: the plug-in could not set up its program folder\n");
+        const auto startup = resolve<decltype(&dvnreplacer_startup)>(handle, "dvnreplacer_startup");
+        const auto statusText = resolve<decltype(&dvnreplacer_status_text)>(handle, "dvnreplacer_status_text");
+        std::fprintf(stderr, "DVNReplacerHost: the plug-in does not start: %s\n",
+                     startup && statusText ? statusText(startup()) : "unknown reason");
         return 1;
     }
     const QByteArray connectionText = parser.value(connection).toUtf8();

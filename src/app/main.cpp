@@ -1,25 +1,8 @@
-#include "app/WidgetStartupPlatform.h"
-#include "core/ProductInfo.h"
-#include "core/Startup.h"
-#include "plugin/clsDvnReplacer.h"
-
-#include <QApplication>
+// DVNReplacer: the program is the plug-in library's first host. Its whole start-up runs in the library,
+// which starts the window through the plug-in class exactly as a host does.
+#include "plugin/dvnreplacer.h"
 
 int main(int argc, char* argv[])
 {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(dorvane::ProductName);
-    QApplication::setOrganizationName(dorvane::ProductName);
-
-    // The program starts its window as any host does; the window then lives on its own and the process
-    // ends when its last window closes.
-    dorvane::WidgetStartupPlatform platform([] {
-        dorvane::clsDvnReplacer replacer;
-        replacer.SaveWinPos(true);
-        replacer.StartInterface(QStringLiteral("123"), dorvane::DefaultLanguage, false);
-    });
-    dorvane::Startup startup(platform, QCoreApplication::applicationDirPath());
-    if (startup.Main() == dorvane::Startup::Outcome::Ended)
-        return 0;
-    return QApplication::exec();
+    return dvnreplacer_run_program(argc, argv);
 }

@@ -119,7 +119,8 @@ public:
 
     // True when text columns are best read as UTF-8 through SQL_C_CHAR: MariaDB's driver copies the
     // server's UTF-8 as it is but converts to UTF-16 slowly (about five times the time), so on a MariaDB
-    // or MySQL connection whose results come in utf8/utf8mb4 the record sets read text that way.
+    // or MySQL connection whose results come in utf8/utf8mb4 the record sets read text that way; SQLite's
+    // driver likewise hands its UTF-8 over as stored.
     bool deliversUtf8Text() const { return m_utf8Text; }
 
     // For record sets: the connection handle; throws DataError when the connection is closed.

@@ -452,8 +452,7 @@ void QueryRecordSet::Update()
     if (std::none_of(m_fields.begin(), m_fields.end(), [](const QueryField& field) { return field.isChanged(); }))
         return;
     try {
-        if (!m_rowIdentity)
-            m_rowIdentity = RowUpdate::findRowIdentity(*m_connection, m_tableName, m_fields);
+        rowIdentityColumns();
         const std::vector<int>& moving = movedRowColumns();
         const bool keyChanged = std::any_of(moving.begin(), moving.end(),
                                             [&](int column) { return m_fields[size_t(column)].isChanged(); });
@@ -464,6 +463,16 @@ void QueryRecordSet::Update()
         CancelUpdate();
         throw;
     }
+}
+
+const std::vector<int>& QueryRecordSet::rowIdentityColumns()
+{
+    requireOpen();
+    if (!m_rowIdentity) {
+        m_rowIdentity = m_tableName.isEmpty() ? std::vector<int>()
+                                              : RowUpdate::findRowIdentity(*m_connection, m_tableName, m_fields);
+    }
+    return *m_rowIdentity;
 }
 
 void QueryRecordSet::CancelUpdate()

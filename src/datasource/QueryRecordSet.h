@@ -102,6 +102,11 @@ public:
     // Drops the changes not yet written.
     void CancelUpdate();
 
+    // The positions of the columns that name a row of the table for Update (its primary key, else the
+    // driver's best row identifier); empty when the row is named by all of its values or the record set
+    // was opened on an SQL text. Asked of the driver once per opening.
+    const std::vector<int>& rowIdentityColumns();
+
 private:
     friend class Connection;
 

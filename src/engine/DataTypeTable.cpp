@@ -1,119 +1,24 @@
 #include "engine/DataTypeTable.h"
 
+#include "engine/SearchableTypes.h"
+
 #include "core/AppState.h"
 #include "datasource/DataTypeLayout.h"
 #include "datasource/SysTableFile.h"
 
-#include <QDateTime>
-#include <QFileInfo>
-#include <QHash>
 #include <QMutex>
 
-#include <atomic>
-#include <optional>
-
-#ifdef Q_OS_UNIX
-#include <sys/stat.h>
-#endif
+#include <memory>
 
 namespace dorvane {
 
 namespace {
-
-// What tells one version of the table file from another. The inode changes with every save (saves
-// replace the file), the times and size with any other writer; the process's save count covers two
-// saves within one tick of the file system's clock.
-struct FileVersion
-{
-    QString path;
-    quint64 device = 0;
-    quint64 inode = 0;
-    qint64 modifiedNs = 0;
-    qint64 changedNs = 0;
-    qint64 size = 0;
-    quint64 saves = 0;
-
-    bool operator==(const FileVersion&) const = default;
-};
-
-std::optional<FileVersion> versionOf(const QString& path)
-{
-    FileVersion version;
-    version.path = path;
-    version.saves = MemoryRecordSet::saveGeneration();
-#ifdef Q_OS_UNIX
-    struct stat info
-    {
-    };
-    if (::stat(QFile::encodeName(path).constData(), &info) != 0)
-        return std::nullopt;
-    version.device = quint64(info.st_dev);
-    version.inode = quint64(info.st_ino);
-    version.modifiedNs = qint64(info.st_mtim.tv_sec) * 1000000000 + info.st_mtim.tv_nsec;
-    version.changedNs = qint64(info.st_ctim.tv_sec) * 1000000000 + info.st_ctim.tv_nsec;
-    version.size = qint64(info.st_size);
-#else
-    const QFileInfo info(path);
-    if (!info.exists())
-        return std::nullopt;
-    version.modifiedNs = info.lastModified().toMSecsSinceEpoch() * 1000000;
-    version.size = info.size();
-#endif
-    return version;
-}
-
-struct TypeEntry
-{
-    int rows = 0;
-    bool check = false;
-};
-
-// A file modified this recently may be changed again within the same tick of the file system's clock
-// without its version changing; its rows are then not trusted beyond the current lookup.
-std::atomic<qint64> settleNs {2'000'000'000};
-
-qint64 nowNs()
-{
-    return QDateTime::currentMSecsSinceEpoch() * 1'000'000;
-}
-
-struct LookupCache
-{
-    QMutex mutex;
-    std::optional<FileVersion> version; // set only while the rows below may be reused
-    QHash<int, TypeEntry> types;
-};
-
-LookupCache& lookupCache()
-{
-    static LookupCache cache;
-    return cache;
-}
 
 const QString TableKind = QStringLiteral("data-type table");
 
 QStringList tableFields()
 {
     return {DataTypeField, CheckField, AdoNrField};
-}
-
-QHash<int, TypeEntry> readTypes(const QString& path)
-{
-    MemoryRecordSet table;
-    table.Open(path);
-    requireSysTableFields(table, path, TableKind, tableFields());
-    QHash<int, TypeEntry> types;
-    for (table.MoveFirst(); !table.isEOF(); table.MoveNext()) {
-        const QVariant number = table.Fields(AdoNrField).Value();
-        bool ok = false;
-        const int adoType = number.toInt(&ok);
-        if (number.isNull() || !ok)
-            continue;
-        TypeEntry& entry = types[adoType];
-        ++entry.rows;
-        entry.check = table.Fields(CheckField).Value().toBool();
-    }
-    return types;
 }
 
 } // namespace
@@ -201,28 +106,22 @@ DataTypeRow currentDataTypeRow(MemoryRecordSet& table)
 
 bool IsSearchableType(int adoType)
 {
+    // One lookup for the program folder of the moment: tests and the plug-in host may change it.
+    static QMutex mutex;
+    static std::unique_ptr<SearchableTypes> types;
+    QMutexLocker lock(&mutex);
     const QString path = dataTypeTablePath();
-    LookupCache& cache = lookupCache();
-    QMutexLocker lock(&cache.mutex);
-    std::optional<FileVersion> version = versionOf(path);
-    if (!version) {
-        BuildDataTypeTable(path);
-        version = versionOf(path);
-    }
-    if (!version || version != cache.version) {
-        cache.version.reset();
-        cache.types = readTypes(path);
-        const qint64 now = nowNs();
-        if (version && now - version->modifiedNs >= settleNs && now - version->changedNs >= settleNs)
-            cache.version = version;
-    }
-    const auto entry = cache.types.constFind(adoType);
-    return entry != cache.types.constEnd() && entry->rows == 1 && entry->check;
+    if (!types || types->path() != path)
+        types = std::make_unique<SearchableTypes>(path);
+    return types->isSearchable(adoType);
 }
 
-void setDataTypeSettleTimeForTesting(qint64 nanoseconds)
+MemoryRecordSet readDataTypeTable(const QString& path)
 {
-    settleNs = nanoseconds;
+    MemoryRecordSet table;
+    table.Open(path);
+    requireSysTableFields(table, path, TableKind, tableFields());
+    return table;
 }
 
 void saveDataTypeTable(MemoryRecordSet& table)

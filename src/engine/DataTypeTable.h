@@ -30,16 +30,11 @@ MemoryRecordSet openDataTypeTable(MemoryRecordSet::LockType lockType = MemoryRec
 
 DataTypeRow currentDataTypeRow(MemoryRecordSet& table);
 
-// True when exactly one row of the table carries `adoType` as AdoNr and its Check is set; no row or
-// several rows mean false. Creates the file with the defaults when it is missing. Always answers from the
-// file as it is now: its rows are reused only while the file's identity, times and size and this
-// process's save count are unchanged, and only for a file that has not changed for two seconds, so a
-// change saved a moment earlier, by this program or another, is seen by the next call.
-bool IsSearchableType(int adoType);
+// The existing table file at `path`, read-only, its fields checked. Throws the record-set DataError.
+MemoryRecordSet readDataTypeTable(const QString& path);
 
-// How long after a change the file is read afresh at every lookup (two seconds). Use only for testing:
-// 0 lets a test reach the reuse of cached rows at once.
-void setDataTypeSettleTimeForTesting(qint64 nanoseconds);
+// SearchableTypes::isSearchable for the table of the current program folder (see SearchableTypes).
+bool IsSearchableType(int adoType);
 
 // Write-back of the options dialog: commits every pending change, saves to "\sys\dtype.dat" (replacing it
 // only once the new content is complete) and closes the record set.

@@ -1,8 +1,8 @@
 #include "engine/FieldMatcher.h"
 
 #include "core/AdoTypes.h"
-#include "engine/DataTypeTable.h"
 #include "engine/FieldText.h"
+#include "engine/SearchableTypes.h"
 
 #include <algorithm>
 
@@ -119,30 +119,25 @@ bool isPlainAsciiLiteral(const QString& text)
 
 } // namespace
 
-FieldMatcher::FieldMatcher(MainSurface& surface) : m_surface(surface) { }
+FieldMatcher::FieldMatcher(SearchableTypes& types) : m_types(types) { }
 
-EditorValue FieldMatcher::effectiveSearch(const EditorValue& value)
+OptionalText FieldMatcher::effectiveSearch(const OptionalText& value)
 {
     if (value && value->isEmpty())
         return std::nullopt;
     return value;
 }
 
-int FieldMatcher::replacedMaxLength(qint64 definedSize)
-{
-    return definedSize < 32768 ? static_cast<int>(std::max<qint64>(definedSize, 0)) : 32767;
-}
-
-void FieldMatcher::prepare()
+void FieldMatcher::prepare(const MatchOptions& options, const QLocale& locale)
 {
     // Asking the system for its locale costs more than converting a value; once per run entry will do.
-    m_locale = QLocale::system();
-    m_search = effectiveSearch(m_surface.searchValue());
-    m_caseSensitive = m_surface.caseSensitive();
-    m_regEx = m_surface.regEx();
-    m_wholeWord = m_surface.wholeWord();
+    m_locale = locale;
+    m_search = effectiveSearch(options.search);
+    m_caseSensitive = options.caseSensitive;
+    m_regEx = options.regularExpression;
+    m_wholeWord = options.wholeWords;
 
-    if (m_surface.wholeField())
+    if (options.wholeField)
         m_mode = Mode::WholeField;
     else if (m_regEx)
         m_mode = Mode::RegularExpression;
@@ -163,7 +158,9 @@ void FieldMatcher::prepare()
         m_literal = LiteralMatcher(*m_search, cs);
     if (m_mode == Mode::WholeWord && isPlainAsciiLiteral(*m_search))
         m_wordPrefilter.emplace(*m_search, cs);
-    if (m_regEx || m_wholeWord) {
+    // Whole field compares the text as typed and never asks an expression, so it never compiles one: "C++"
+    // with whole words ticked is a valid whole-field search.
+    if (m_mode != Mode::WholeField && (m_regEx || m_wholeWord)) {
         RegExp expression(m_regEx ? *m_search : WordBoundary + *m_search + WordBoundary);
         expression.setIgnoreCase(!m_caseSensitive);
         expression.setGlobal(true);
@@ -228,85 +225,7 @@ bool FieldMatcher::valueMatches(const QVariant& value, int adoType)
 
 bool FieldMatcher::isHit(const QVariant& value, int adoType)
 {
-    return valueMatches(value, adoType) && IsSearchableType(adoType);
-}
-
-RegExp FieldMatcher::displayExpression(const QString& search) const
-{
-    RegExp expression;
-    expression.setIgnoreCase(!m_surface.caseSensitive());
-    expression.setGlobal(true);
-    if (m_surface.regEx()) {
-        expression.setPattern(search);
-    } else if (m_surface.wholeWord()) {
-        expression.setPattern(WordBoundary + search + WordBoundary);
-    } else {
-        // Part-of-field and whole-field hits are shown with the search text used as a pattern.
-        expression.setPattern(search);
-        expression.setMultiline(true);
-    }
-    return expression;
-}
-
-bool FieldMatcher::ShowHit(const FieldSnapshot& field, bool replaceWithoutHalt)
-{
-    m_surface.SetInterface(false);
-    const EditorValue search = effectiveSearch(m_surface.searchValue());
-    RegExp expression = displayExpression(search.value_or(QString()));
-
-    const int maxLength = replacedMaxLength(field.definedSize);
-    m_surface.setReplacedMaxLength(maxLength);
-    m_surface.setStatusText(5, QString::number(maxLength));
-
-    const QString typeName = DataTypeName(field.type);
-    if (!typeName.isEmpty())
-        m_surface.setStatusText(4, typeName);
-    // The digits-only filter belongs to Integer fields alone; a later hit of another type clears it.
-    m_surface.setReplacedDigitsOnly(field.type == ado::adInteger);
-
-    const QString original = fieldValueToText(field.value, field.type);
-    m_surface.setOriginalView(original.isNull() ? EditorValue() : EditorValue(original));
-
-    const QString replacement = m_surface.replaceValue().value_or(QString());
-    if (original.isNull() || (!replacement.isEmpty() && original.isEmpty())) {
-        m_surface.setReplacedView(replacement);
-    } else if (!replacement.isEmpty() && search) {
-        QString replaced;
-        try {
-            replaced = expression.Replace(original, replacement);
-        } catch (const DataError&) {
-            // The display expression uses the text as a pattern even outside regular-expression mode;
-            // a text that is no valid pattern proposes the literal replacement instead.
-            replaced = original;
-            replaced.replace(*search, replacement, m_surface.caseSensitive() ? Qt::CaseSensitive : Qt::CaseInsensitive);
-        }
-        m_surface.setReplacedView(replaced);
-    } else {
-        m_surface.setReplacedView(original);
-    }
-
-    // The run sets Timer1's interval when it is entered; the hit display only starts it.
-    if (replaceWithoutHalt)
-        m_surface.setTimer1Enabled(true);
-    return true;
-}
-
-void FieldMatcher::ReplacePreview()
-{
-    // The empty search text is no search at all: replacing it would put the replacement between every
-    // two characters.
-    const EditorValue search = effectiveSearch(m_surface.searchValue());
-    if (!search)
-        return;
-    const EditorValue original = m_surface.originalView();
-    const EditorValue replacement = m_surface.replaceValue();
-    if (!original) {
-        m_surface.setReplacedView(replacement.value_or(QString(QLatin1String(""))));
-        return;
-    }
-    QString text = *original;
-    text.replace(*search, replacement.value_or(QString()), Qt::CaseInsensitive);
-    m_surface.setReplacedView(text);
+    return valueMatches(value, adoType) && m_types.isSearchable(adoType);
 }
 
 } // namespace dorvane

@@ -1,12 +1,11 @@
-// Decides whether one field is a hit for the search text under the options of the main window, shows a
-// hit in the two views, and computes the replace preview.
+// Decides whether one field is a hit for the search text under a run's match options.
 //
 // The matching expression is built once per entry into the run (prepare), never per field: the options
-// are read from the surface at that moment, so changed options take effect when the run goes on.
+// are taken at that moment, so changed options take effect when the run goes on. Not thread-safe.
 #pragma once
 
-#include "core/MainSurface.h"
 #include "engine/LiteralMatcher.h"
+#include "engine/MatchOptions.h"
 #include "engine/RegExp.h"
 
 #include <QLocale>
@@ -26,6 +25,8 @@ struct FieldSnapshot
     QVariant value;
 };
 
+class SearchableTypes;
+
 class FieldMatcher
 {
 public:
@@ -37,11 +38,13 @@ public:
         WholeWord,
     };
 
-    explicit FieldMatcher(MainSurface& surface);
+    // The type test asks `types`, which must outlive the matcher.
+    explicit FieldMatcher(SearchableTypes& types);
 
-    // Reads the search value and the switches and builds the matching expression. Throws DataError when
-    // the pattern is invalid, so a run can refuse to start instead of failing at every field.
-    void prepare();
+    // Takes the search value and the switches and builds the matching expression. Throws DataError when
+    // the pattern is invalid, so a run can refuse to start instead of failing at every field. The locale
+    // is the one values are turned into text with.
+    void prepare(const MatchOptions& options, const QLocale& locale = QLocale::system());
     Mode mode() const { return m_mode; }
 
     // The value test alone (no type check). The type tells a number held as decimal text from a text.
@@ -49,31 +52,20 @@ public:
     // The field test: the value test first, the searchable-type test only for values that matched.
     bool isHit(const QVariant& value, int adoType);
 
-    // Shows a hit: unlocks the panel, fills both views, sets maximum length, panels 4 and 5 and the
-    // digits-only filter (set for Integer fields, cleared for every other type), and starts Timer1
-    // when replacing without halt. Always true.
-    bool ShowHit(const FieldSnapshot& field, bool replaceWithoutHalt);
+    // The locale of the last prepare.
+    const QLocale& locale() const { return m_locale; }
 
-    // The ID_Replace preview: the original view with every occurrence of the search text (taken
-    // literally, case ignored) replaced by the replacement text. A search box without value, or with the
-    // empty text, leaves the views alone.
-    void ReplacePreview();
-
-    // The replaced view's maximum length and the text of panel 5 for a field's defined size.
-    static int replacedMaxLength(qint64 definedSize);
-
-private:
     // A present search text of length zero counts as no value: it looks for empty fields instead of
     // matching every field and inserting the replacement between its characters.
-    static EditorValue effectiveSearch(const EditorValue& value);
-    RegExp displayExpression(const QString& search) const;
+    static OptionalText effectiveSearch(const OptionalText& value);
 
-    MainSurface& m_surface;
+private:
+    SearchableTypes& m_types;
     QLocale m_locale;
     bool m_searchFitsNumbers = true;
     bool m_searchFitsDates = true;
     Mode m_mode = Mode::PartOfField;
-    EditorValue m_search;
+    OptionalText m_search;
     bool m_caseSensitive = false;
     bool m_regEx = false;
     bool m_wholeWord = false;

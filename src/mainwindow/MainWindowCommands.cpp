@@ -3,25 +3,18 @@
 #include "core/AppState.h"
 #include "core/ApplicationHelpFile.h"
 #include "core/DataError.h"
-#include "core/MainSurface.h"
-#include "core/MainWindowTexts.h"
 #include "core/ProductInfo.h"
 #include "core/Settings.h"
-#include "core/ToolCatalogue.h"
 #include "datasource/Connection.h"
-
-#include <QLatin1StringView>
+#include "presentation/MainSurface.h"
+#include "presentation/MainWindowTexts.h"
+#include "presentation/ToolCatalogue.h"
 
 #include <exception>
 
 namespace dorvane {
 
 namespace {
-
-const QString StartTool = QStringLiteral("ID_Start");
-const QString TablesTool = QStringLiteral("ID_Tables");
-const QString AllTablesTool = QStringLiteral("ID_AllTables");
-const QString ModeTool = QStringLiteral("ID_Mode");
 
 // Caption head of every caption that names a source or a table.
 QString sourceCaptionHead()
@@ -47,8 +40,8 @@ MainWindowCommands::MainWindowCommands(MainSurface& surface, ToolCatalogue& tool
                                        MainWindowActions actions, DataSourceState& state)
     : m_surface(surface), m_tools(tools), m_texts(texts), m_actions(std::move(actions)), m_state(state),
       m_opener(surface, tools, texts, fileChooser, dataLinkPrompt, state),
-      m_run([this] { return m_state.Connection.get(); }, surface, tools, texts),
-      m_control(m_run, surface, tools, texts, [this] { return m_state.SelectedTable; })
+      m_setup(appState().AppPath, [this] { return m_state.Connection.get(); }),
+      m_control(m_setup.session(), surface, tools, texts, [this] { return m_state.SelectedTable; })
 {
 }
 
@@ -67,11 +60,11 @@ void MainWindowCommands::Load()
 {
     m_unloaded = false;
     m_surface.setCaption(ProductName);
-    m_tools.setEnabled(QStringLiteral("ID_Replace"), false);
+    m_tools.setEnabled(ToolId::Replace, false);
     call(m_actions.loadLanguage);
     writeUserSetting(QStringLiteral("Options"), QStringLiteral("Version"), ProductVersion);
     writeUserSetting(QStringLiteral("Options"), QStringLiteral("AppPath"), appState().AppPath);
-    m_run.state().RunPaused = false;
+    run().state().RunPaused = false;
     LoadData();
     m_surface.refreshReplacedView();
     m_savedTable.clear();
@@ -93,88 +86,91 @@ void MainWindowCommands::ToolClick(const QString& id)
     using Command = void (*)(MainWindowCommands&);
     static const struct
     {
-        QLatin1StringView id;
+        ToolId id;
         Command command;
     } commands[] = {
-        {QLatin1StringView("ID_Quit"),
+        {ToolId::Quit,
          [](MainWindowCommands& c) {
              c.Quit();
          }},
-        {QLatin1StringView("ID_Options"),
+        {ToolId::Options,
          [](MainWindowCommands& c) {
              call(c.m_actions.showOptions);
          }},
-        {QLatin1StringView("ID_OpenDB"),
+        {ToolId::OpenDB,
          [](MainWindowCommands& c) {
              c.OpenDB();
          }},
-        {QLatin1StringView("ID_Connection"),
+        {ToolId::Connection,
          [](MainWindowCommands& c) {
              c.OpenConnection();
          }},
-        {QLatin1StringView("ID_Structure"),
+        {ToolId::Structure,
          [](MainWindowCommands& c) {
              call(c.m_actions.showStructure);
          }},
-        {QLatin1StringView("ID_Help"),
+        {ToolId::Help,
          [](MainWindowCommands& c) {
              c.Help();
          }},
-        {QLatin1StringView("ID_About"),
+        {ToolId::About,
          [](MainWindowCommands& c) {
              call(c.m_actions.showAbout);
          }},
-        {QLatin1StringView("ID_Start"),
+        {ToolId::Start,
          [](MainWindowCommands& c) {
              c.m_control.Start();
          }},
-        {QLatin1StringView("ID_Stop"),
+        {ToolId::Stop,
          [](MainWindowCommands& c) {
              c.m_control.StopCommand();
          }},
-        {QLatin1StringView("ID_Pause"),
+        {ToolId::Pause,
          [](MainWindowCommands& c) {
              c.m_control.Pause();
          }},
-        {QLatin1StringView("ID_Continue"),
+        {ToolId::Continue,
          [](MainWindowCommands& c) {
              c.m_control.Continue();
          }},
-        {QLatin1StringView("ID_Skip"),
+        {ToolId::Skip,
          [](MainWindowCommands& c) {
              c.m_control.SkipField();
          }},
-        {QLatin1StringView("ID_SkipRecord"),
+        {ToolId::SkipRecord,
          [](MainWindowCommands& c) {
              c.m_control.SkipRecord();
          }},
-        {QLatin1StringView("ID_SkipTable"),
+        {ToolId::SkipTable,
          [](MainWindowCommands& c) {
              c.m_control.SkipTable();
          }},
-        {QLatin1StringView("ID_Replace"),
+        {ToolId::Replace,
          [](MainWindowCommands& c) {
              c.m_control.Replace();
          }},
-        {QLatin1StringView("ID_Save"),
+        {ToolId::Save,
          [](MainWindowCommands& c) {
              c.m_control.SaveCommand();
          }},
-        {QLatin1StringView("ID_Update"),
+        {ToolId::Update,
          [](MainWindowCommands& c) {
              c.Update();
          }},
-        {QLatin1StringView("ID_AllTables"),
+        {ToolId::AllTables,
          [](MainWindowCommands& c) {
              c.AllTablesToggle();
          }},
-        {QLatin1StringView("ID_Mode"),
+        {ToolId::Mode,
          [](MainWindowCommands& c) {
              c.Mode();
          }},
     };
+    const std::optional<ToolId> tool = toolIdFromText(id);
+    if (!tool)
+        return;
     for (const auto& entry : commands) {
-        if (id.compare(entry.id, Qt::CaseSensitive) != 0)
+        if (entry.id != *tool)
             continue;
         // A click arrives from the event loop: nothing may escape into it.
         try {
@@ -190,9 +186,9 @@ void MainWindowCommands::ToolClick(const QString& id)
 
 bool MainWindowCommands::confirmNoRun()
 {
-    if (!m_run.state().RunActive)
+    if (!run().state().RunActive)
         return true;
-    if (!m_surface.askYesNo(m_texts.t33 + QStringLiteral("\r\n") + m_texts.t34))
+    if (!m_surface.askYesNo(m_texts.runActiveQuestion + QStringLiteral("\r\n") + m_texts.runActiveQuestionDetail))
         return false;
     m_control.StopRun();
     return true;
@@ -225,8 +221,8 @@ void MainWindowCommands::StartRecheck()
 {
     // Without an open source there is nothing to start, whatever the tools say: a click on any tool must
     // not offer Start after a failed open.
-    const bool blocked = m_tools.state(AllTablesTool) == 1 && m_state.SelectedTable.isEmpty();
-    m_tools.setEnabled(StartTool, !blocked && m_state.isOpen());
+    const bool blocked = m_tools.state(ToolId::AllTables) == 1 && m_state.SelectedTable.isEmpty();
+    m_tools.setEnabled(ToolId::Start, !blocked && m_state.isOpen());
 }
 
 void MainWindowCommands::setSourceCaption(const QString& name, const QString& separator)
@@ -241,22 +237,22 @@ void MainWindowCommands::AllTablesToggle()
 {
     if (m_loading)
         return;
-    switch (m_tools.state(AllTablesTool)) {
+    switch (m_tools.state(ToolId::AllTables)) {
     case 0: // goes on
-        m_tools.setEnabled(TablesTool, false);
+        m_tools.setEnabled(ToolId::Tables, false);
         m_savedTable = m_tools.tableText();
-        m_tools.setEnabled(StartTool, true);
-        setSourceCaption(m_texts.t19, QStringLiteral(" "));
-        m_run.state().AllTablesMode = true;
+        m_tools.setEnabled(ToolId::Start, true);
+        setSourceCaption(m_texts.allTablesName, QStringLiteral(" "));
+        run().state().AllTablesMode = true;
         break;
     case 1: // goes off
-        m_tools.setEnabled(TablesTool, true);
+        m_tools.setEnabled(ToolId::Tables, true);
         m_tools.setTableText(m_savedTable);
         setSourceCaption(m_state.SelectedTable, QStringLiteral(" - "));
         m_state.SelectedTable = m_tools.tableText();
         if (m_state.SelectedTable.isEmpty())
-            m_tools.setEnabled(StartTool, false);
-        m_run.state().AllTablesMode = false;
+            m_tools.setEnabled(ToolId::Start, false);
+        run().state().AllTablesMode = false;
         break;
     default:
         break;
@@ -265,7 +261,8 @@ void MainWindowCommands::AllTablesToggle()
 
 void MainWindowCommands::Mode()
 {
-    m_tools.setCaption(ModeTool, m_tools.state(ModeTool) == 1 ? QStringLiteral("Skip") : QStringLiteral("Replace"));
+    m_tools.setCaption(ToolId::Mode,
+                       m_tools.state(ToolId::Mode) == 1 ? QStringLiteral("Skip") : QStringLiteral("Replace"));
 }
 
 void MainWindowCommands::Help()
@@ -285,9 +282,9 @@ void MainWindowCommands::Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
-    // A walk still on the stack sees this at its next check and returns without touching the record set.
-    m_run.state().StopRequested = true;
-    m_run.closeRunTable();
+    // A walk still on the stack sees the stop at its next check and returns without touching the record set.
+    run().stop();
+    run().closeRunTable();
     m_state.closeConnection();
     m_state.Connection.reset();
 }

@@ -1,15 +1,15 @@
 // The main window's commands: window load and unload, the dispatch of tool clicks by ID, the run-active
 // question, the table choice with its caption rules, the all-tables toggle and the Start re-check. It
-// owns the run (SearchRun, RunControl) and the data-source opening for one window and works only through
+// owns the run (its session and the presenter of it) and the data-source opening for one window and works only through
 // the tool catalogue, the main surface and the window hooks, so it runs headless as well as on frmMain.
 // All references must outlive the commands; the texts are read at each use. UI thread only.
 #pragma once
 
-#include "datasource/DataSourceOpener.h"
 #include "datasource/DataSourceState.h"
-#include "engine/RunControl.h"
-#include "engine/SearchRun.h"
+#include "engine/RunSetup.h"
 #include "mainwindow/MainWindowActions.h"
+#include "mainwindow/RunPresenter.h"
+#include "presentation/DataSourceOpener.h"
 
 #include <QString>
 
@@ -45,8 +45,8 @@ public:
     // Re-reads the data source with the state's current arguments (the host's second start).
     void LoadData();
 
-    SearchRun& run() { return m_run; }
-    RunControl& control() { return m_control; }
+    RunSession& run() { return m_setup.session(); }
+    RunPresenter& control() { return m_control; }
     DataSourceOpener& opener() { return m_opener; }
     DataSourceState& state() { return m_state; }
     bool isLoading() const { return m_loading; }
@@ -75,8 +75,8 @@ private:
     MainWindowActions m_actions;
     DataSourceState& m_state;
     DataSourceOpener m_opener;
-    SearchRun m_run;
-    RunControl m_control;
+    RunSetup m_setup;
+    RunPresenter m_control;
     bool m_loading = false; // LoadData is filling the table list
     QString m_savedTable; // the table chosen when all-tables mode went on
     bool m_unloaded = false;

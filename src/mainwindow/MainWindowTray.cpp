@@ -1,8 +1,8 @@
 #include "mainwindow/MainWindowTray.h"
 
-#include "core/MainWindowTexts.h"
 #include "core/Settings.h"
 #include "mainwindow/frmMain.h"
+#include "presentation/MainWindowTexts.h"
 
 #include <QAction>
 #include <QMenu>
@@ -38,8 +38,8 @@ void MainWindowTray::GoToTray()
     if (!m_window
         || !isSetFlag(ReadIniValue(QStringLiteral("Win"), QStringLiteral("SysTray"), QStringLiteral("0"), 256)))
         return;
-    m_open->setText(m_window->texts().t39);
-    m_exit->setText(m_window->texts().t40);
+    m_open->setText(m_window->texts().trayOpen);
+    m_exit->setText(m_window->texts().trayExit);
     m_icon->setIcon(m_window->windowIcon());
     m_icon->setToolTip(m_window->windowTitle());
     m_icon->show();

@@ -6,8 +6,8 @@
 // apart from the user's changes.
 #pragma once
 
-#include "core/MainSurface.h"
-#include "core/MainWindowCaptions.h"
+#include "presentation/MainSurface.h"
+#include "presentation/MainWindowCaptions.h"
 
 #include <QMap>
 #include <QPlainTextEdit>

@@ -1,6 +1,6 @@
 #include "mainwindow/ToolBarView.h"
 
-#include "core/ToolCatalogue.h"
+#include "presentation/ToolCatalogue.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -17,30 +17,30 @@ namespace dorvane {
 
 namespace {
 
-const QString TablesId = QStringLiteral("ID_Tables");
+const QString TablesId = toolIdText(ToolId::Tables);
 const QString MenuBarName = QStringLiteral("MenuBar");
 
 // The pictures of the tools: the style's standard icons, so that every platform theme has them.
 QIcon iconFor(const QString& id, const QStyle* style)
 {
     static const QHash<QString, QStyle::StandardPixmap> pictures = {
-        {QStringLiteral("ID_Quit"), QStyle::SP_DialogCloseButton},
-        {QStringLiteral("ID_Options"), QStyle::SP_FileDialogDetailedView},
-        {QStringLiteral("ID_OpenDB"), QStyle::SP_DialogOpenButton},
-        {QStringLiteral("ID_Connection"), QStyle::SP_DriveNetIcon},
-        {QStringLiteral("ID_Structure"), QStyle::SP_FileDialogListView},
-        {QStringLiteral("ID_Help"), QStyle::SP_DialogHelpButton},
-        {QStringLiteral("ID_About"), QStyle::SP_MessageBoxInformation},
-        {QStringLiteral("ID_Start"), QStyle::SP_MediaPlay},
-        {QStringLiteral("ID_Stop"), QStyle::SP_MediaStop},
-        {QStringLiteral("ID_Pause"), QStyle::SP_MediaPause},
-        {QStringLiteral("ID_Continue"), QStyle::SP_MediaSeekForward},
-        {QStringLiteral("ID_Skip"), QStyle::SP_ArrowRight},
-        {QStringLiteral("ID_SkipRecord"), QStyle::SP_ArrowDown},
-        {QStringLiteral("ID_SkipTable"), QStyle::SP_MediaSkipForward},
-        {QStringLiteral("ID_Replace"), QStyle::SP_BrowserReload},
-        {QStringLiteral("ID_Save"), QStyle::SP_DialogSaveButton},
-        {QStringLiteral("ID_Update"), QStyle::SP_ArrowUp},
+        {toolIdText(ToolId::Quit), QStyle::SP_DialogCloseButton},
+        {toolIdText(ToolId::Options), QStyle::SP_FileDialogDetailedView},
+        {toolIdText(ToolId::OpenDB), QStyle::SP_DialogOpenButton},
+        {toolIdText(ToolId::Connection), QStyle::SP_DriveNetIcon},
+        {toolIdText(ToolId::Structure), QStyle::SP_FileDialogListView},
+        {toolIdText(ToolId::Help), QStyle::SP_DialogHelpButton},
+        {toolIdText(ToolId::About), QStyle::SP_MessageBoxInformation},
+        {toolIdText(ToolId::Start), QStyle::SP_MediaPlay},
+        {toolIdText(ToolId::Stop), QStyle::SP_MediaStop},
+        {toolIdText(ToolId::Pause), QStyle::SP_MediaPause},
+        {toolIdText(ToolId::Continue), QStyle::SP_MediaSeekForward},
+        {toolIdText(ToolId::Skip), QStyle::SP_ArrowRight},
+        {toolIdText(ToolId::SkipRecord), QStyle::SP_ArrowDown},
+        {toolIdText(ToolId::SkipTable), QStyle::SP_MediaSkipForward},
+        {toolIdText(ToolId::Replace), QStyle::SP_BrowserReload},
+        {toolIdText(ToolId::Save), QStyle::SP_DialogSaveButton},
+        {toolIdText(ToolId::Update), QStyle::SP_ArrowUp},
     };
     const auto it = pictures.constFind(id);
     return it == pictures.constEnd() ? QIcon() : style->standardIcon(*it);

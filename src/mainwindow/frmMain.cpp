@@ -1,13 +1,13 @@
 #include "mainwindow/frmMain.h"
 
 #include "core/ProductInfo.h"
-#include "core/ToolBarOptions.h"
 #include "mainwindow/LockableCheckBox.h"
 #include "mainwindow/LockableRadioButton.h"
 #include "mainwindow/MemoEdit.h"
 #include "mainwindow/PanelLayout.h"
 #include "mainwindow/ToolBarView.h"
 #include "mainwindow/Twips.h"
+#include "presentation/ToolBarOptions.h"
 
 #include <QApplication>
 #include <QCloseEvent>

@@ -5,10 +5,10 @@
 // tools(), the MainSurface and texts(). UI thread only.
 #pragma once
 
-#include "core/MainSurface.h"
-#include "core/MainWindowCaptions.h"
-#include "core/MainWindowLanguage.h"
-#include "core/ToolCatalogue.h"
+#include "presentation/MainSurface.h"
+#include "presentation/MainWindowCaptions.h"
+#include "presentation/MainWindowLanguage.h"
+#include "presentation/ToolCatalogue.h"
 
 #include <QMainWindow>
 #include <QMap>

@@ -6,33 +6,11 @@
 #include "mainwindow/MainWindowCommands.h"
 #include "mainwindow/MainWindowController.h"
 #include "mainwindow/frmMain.h"
+#include "plugin/InterfaceWindow.h"
 
 #include <QApplication>
-#include <QEventLoop>
-#include <QPointer>
 
 namespace dorvane {
-
-namespace {
-
-QPointer<MainWindowController>& running()
-{
-    static QPointer<MainWindowController> controller;
-    return controller;
-}
-
-// A window that lives on its own: deleted once it has unloaded and control is back in the event loop,
-// never while a walk of its run may still be on the stack.
-MainWindowController* createWindow()
-{
-    auto* controller = new MainWindowController();
-    running() = controller;
-    QObject::connect(controller, &MainWindowController::unloaded, controller, &QObject::deleteLater);
-    controller->Load();
-    return controller;
-}
-
-} // namespace
 
 clsDvnReplacer::clsDvnReplacer() = default;
 
@@ -43,7 +21,7 @@ clsDvnReplacer::~clsDvnReplacer()
 
 MainWindowController* clsDvnReplacer::runningWindow()
 {
-    return running();
+    return InterfaceWindow::running();
 }
 
 void clsDvnReplacer::StartInterface(const QString& sID, const QString& sLanguage, bool bAsModal,
@@ -59,24 +37,12 @@ void clsDvnReplacer::StartInterface(const QString& sID, const QString& sLanguage
     state.SqlQuery = sSQLQuery;
     state.SelectedTable = sTable;
 
-    MainWindowController* controller = running();
     if (bAsModal) {
-        if (!controller) {
-            controller = new MainWindowController();
-            running() = controller;
-            controller->Load();
-        }
-        QPointer<MainWindowController> guard(controller);
-        QEventLoop loop;
-        connect(controller, &MainWindowController::unloaded, &loop, &QEventLoop::quit);
-        controller->window().setWindowModality(Qt::ApplicationModal);
-        controller->window().show();
-        loop.exec();
-        // The loop returns only once every nested event handling has unwound: nothing uses the window.
-        delete guard.data();
+        InterfaceWindow::execModal();
         return;
     }
 
+    MainWindowController* controller = InterfaceWindow::running();
     if (controller && controller->window().isVisible()) {
         frmMain& window = controller->window();
         window.raise();
@@ -87,7 +53,7 @@ void clsDvnReplacer::StartInterface(const QString& sID, const QString& sLanguage
         return;
     }
     if (!controller)
-        controller = createWindow();
+        controller = &InterfaceWindow::load();
     controller->window().show();
 }
 
@@ -134,9 +100,9 @@ QString clsDvnReplacer::ShowInDSNPopup() const
 void clsDvnReplacer::SetLanguage(const QString& s_Language)
 {
     Q_UNUSED(s_Language);
-    MainWindowController* controller = running();
+    MainWindowController* controller = InterfaceWindow::running();
     if (!controller)
-        controller = createWindow();
+        controller = &InterfaceWindow::load();
     controller->window().LoadLanguage();
 }
 

@@ -4,6 +4,7 @@
 #include "datasource/DataTypeLayout.h"
 #include "engine/DataTypeName.h"
 #include "engine/DataTypeTable.h"
+#include "engine/SearchableTypes.h"
 
 #include "DataErrorOf.h"
 #include "TempProgramFolder.h"
@@ -144,8 +145,8 @@ void TestDataTypeTable::savedChangeIsSeenByTheNextLookup()
 {
     TempProgramFolder folder;
     // Rows may be reused at once, so the save itself must invalidate them.
-    setDataTypeSettleTimeForTesting(0);
-    const auto restore = qScopeGuard([] { setDataTypeSettleTimeForTesting(2'000'000'000); });
+    SearchableTypes::setSettleTimeForTesting(0);
+    const auto restore = qScopeGuard([] { SearchableTypes::setSettleTimeForTesting(2'000'000'000); });
     QVERIFY(IsSearchableType(202));
     for (int round = 0; round < 5; ++round) {
         setCheck(202, false);

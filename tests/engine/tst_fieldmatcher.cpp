@@ -1,14 +1,15 @@
-// The field test, the hit display and the replace preview, driven through the headless surface as the
-// run drives them, with the data-type table of a temporary program folder.
+// The field test, the proposed replacement and the value texts, with the data-type table of a temporary
+// program folder.
 #include "core/AdoTypes.h"
 #include "core/DataError.h"
-#include "core/HeadlessSurface.h"
 #include "datasource/FieldInputConversion.h"
 #include "engine/DataTypeTable.h"
 #include "engine/FieldMatcher.h"
 #include "engine/FieldText.h"
 #include "engine/LiteralMatcher.h"
 #include "engine/RegExp.h"
+#include "engine/ReplacementProposal.h"
+#include "engine/SearchableTypes.h"
 
 #include "TempProgramFolder.h"
 
@@ -25,23 +26,22 @@ namespace {
 // A QVariant column stands for an editor value: a null QVariant is "no value".
 const QVariant NoValue;
 
-EditorValue editorValue(const QVariant& v)
+OptionalText editorValue(const QVariant& v)
 {
     if (v.isNull())
         return std::nullopt;
     return v.toString();
 }
 
-// The switches of the panel as a compact word list: "whole", "case", "word", "regex".
-void setSwitches(HeadlessSurface& surface, const QString& switches)
+// The switches as a compact word list: "whole", "case", "word", "regex"; the engine must rank the modes
+// also when they are set together.
+void setSwitches(MatchOptions& options, const QString& switches)
 {
     const QStringList on = switches.split(QLatin1Char('+'), Qt::SkipEmptyParts);
-    // The RegEx switch clears whole field and whole word, as on the window; the engine must still rank
-    // the modes when they are set together, so it goes first.
-    surface.setRegEx(on.contains(QLatin1String("regex")));
-    surface.setWholeField(on.contains(QLatin1String("whole")));
-    surface.setWholeWord(on.contains(QLatin1String("word")));
-    surface.setCaseSensitive(on.contains(QLatin1String("case")));
+    options.regularExpression = on.contains(QLatin1String("regex"));
+    options.wholeField = on.contains(QLatin1String("whole"));
+    options.wholeWords = on.contains(QLatin1String("word"));
+    options.caseSensitive = on.contains(QLatin1String("case"));
 }
 
 // Sets Check of the data-type table's row for `adoType` through the options dialog's write-back.
@@ -77,16 +77,8 @@ private slots:
     void typeTestFollowsTheTable();
     void typeTestRunsOnlyForMatchedValues();
 
-    void showHit_data();
-    void showHit();
-    void showHitStatusAndLimits_data();
-    void showHitStatusAndLimits();
-    void digitsOnlyFollowsEveryHit();
-    void unknownTypeLeavesPanel4();
-    void timerArmedOnlyWhenReplacingWithoutHalt();
-
-    void replacePreview_data();
-    void replacePreview();
+    void proposal_data();
+    void proposal();
 
     void literalSearchAgreesWithQString_data();
     void literalSearchAgreesWithQString();
@@ -103,18 +95,20 @@ private slots:
 
 private:
     std::unique_ptr<TempProgramFolder> m_folder;
-    std::unique_ptr<HeadlessSurface> m_surface;
+    std::unique_ptr<SearchableTypes> m_types;
+    MatchOptions m_options;
 };
 
 void TestFieldMatcher::init()
 {
     m_folder = std::make_unique<TempProgramFolder>();
-    m_surface = std::make_unique<HeadlessSurface>();
+    m_types = std::make_unique<SearchableTypes>(dataTypeTablePath());
+    m_options = MatchOptions();
 }
 
 void TestFieldMatcher::cleanup()
 {
-    m_surface.reset();
+    m_types.reset();
     m_folder.reset();
 }
 
@@ -201,10 +195,10 @@ void TestFieldMatcher::fieldTest()
     QFETCH(int, type);
     QFETCH(bool, hit);
 
-    m_surface->setSearchValue(editorValue(search));
-    setSwitches(*m_surface, switches);
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (editorValue(search));
+    setSwitches(m_options, switches);
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
     QCOMPARE(matcher.isHit(value, type), hit);
 }
 
@@ -245,10 +239,10 @@ void TestFieldMatcher::modeFollowsPrecedence()
     QFETCH(QString, value);
     QFETCH(bool, hit);
 
-    m_surface->setSearchValue(search);
-    setSwitches(*m_surface, switches);
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (search);
+    setSwitches(m_options, switches);
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
     QCOMPARE(int(matcher.mode()), mode);
     QCOMPARE(matcher.valueMatches(value, ado::adVarWChar), hit);
 }
@@ -263,6 +257,9 @@ void TestFieldMatcher::invalidPatternIsRejectedAtPrepare_data()
     QTest::newRow("word") << "word" << true;
     QTest::newRow("part") << "" << false;
     QTest::newRow("whole") << "whole" << false;
+    // Whole field compares the text as typed, also with whole words ticked: it never compiles it.
+    QTest::newRow("whole with word") << "whole+word" << false;
+    QTest::newRow("whole with regex") << "whole+regex" << false;
 }
 
 void TestFieldMatcher::invalidPatternIsRejectedAtPrepare()
@@ -270,12 +267,12 @@ void TestFieldMatcher::invalidPatternIsRejectedAtPrepare()
     QFETCH(QString, switches);
     QFETCH(bool, rejected);
 
-    m_surface->setSearchValue(QStringLiteral("a(b"));
-    setSwitches(*m_surface, switches);
-    FieldMatcher matcher(*m_surface);
+    m_options.search = (QStringLiteral("a(b"));
+    setSwitches(m_options, switches);
+    FieldMatcher matcher(*m_types);
     bool threw = false;
     try {
-        matcher.prepare();
+        matcher.prepare(m_options);
     } catch (const DataError& error) {
         threw = true;
         QVERIFY(!error.description().isEmpty());
@@ -287,26 +284,26 @@ void TestFieldMatcher::invalidPatternIsRejectedAtPrepare()
 
 void TestFieldMatcher::optionsTakeEffectAtNextPrepare()
 {
-    m_surface->setSearchValue(QStringLiteral("abc"));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (QStringLiteral("abc"));
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
     QVERIFY(matcher.valueMatches(QStringLiteral("ABC"), ado::adVarWChar));
 
     // The run keeps what it prepared until it is entered again.
-    m_surface->setCaseSensitive(true);
-    m_surface->setSearchValue(QStringLiteral("xyz"));
+    m_options.caseSensitive = (true);
+    m_options.search = (QStringLiteral("xyz"));
     QVERIFY(matcher.valueMatches(QStringLiteral("ABC"), ado::adVarWChar));
-    matcher.prepare();
+    matcher.prepare(m_options);
     QVERIFY(!matcher.valueMatches(QStringLiteral("ABC"), ado::adVarWChar));
     QVERIFY(matcher.valueMatches(QStringLiteral("xyz"), ado::adVarWChar));
 }
 
 void TestFieldMatcher::typeTestFollowsTheTable()
 {
-    m_surface->setSearchValue(QStringLiteral("^[0-9]+$"));
-    m_surface->setRegEx(true);
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (QStringLiteral("^[0-9]+$"));
+    m_options.regularExpression = (true);
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
 
     QVERIFY(matcher.isHit(123, ado::adInteger));
     markSearchable(ado::adInteger, false);
@@ -318,9 +315,9 @@ void TestFieldMatcher::typeTestFollowsTheTable()
     QVERIFY(matcher.isHit(123, ado::adInteger));
 
     // Unmarked by default: a GUID's text matches, the field is no hit.
-    m_surface->setSearchValue(QStringLiteral("-"));
-    m_surface->setRegEx(false);
-    matcher.prepare();
+    m_options.search = (QStringLiteral("-"));
+    m_options.regularExpression = (false);
+    matcher.prepare(m_options);
     const QVariant guid = QVariant::fromValue(QUuid::createUuid());
     QVERIFY(matcher.valueMatches(guid, ado::adGUID));
     QVERIFY(!matcher.isHit(guid, ado::adGUID));
@@ -330,14 +327,14 @@ void TestFieldMatcher::typeTestRunsOnlyForMatchedValues()
 {
     // A foreign table file makes every type lookup fail, which shows whether one was made.
     m_folder->writeFile(QStringLiteral("sys/dtype.dat"), "not a record set");
-    m_surface->setSearchValue(QStringLiteral("abc"));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (QStringLiteral("abc"));
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
     QVERIFY(!matcher.isHit(QStringLiteral("xyz"), ado::adVarWChar));
     QVERIFY_THROWS_EXCEPTION(DataError, matcher.isHit(QStringLiteral("abc"), ado::adVarWChar));
 }
 
-void TestFieldMatcher::showHit_data()
+void TestFieldMatcher::proposal_data()
 {
     QTest::addColumn<QVariant>("search");
     QTest::addColumn<QString>("switches");
@@ -395,7 +392,7 @@ void TestFieldMatcher::showHit_data()
                                     << QVariant("xabcx") << QVariant("xabcx");
 }
 
-void TestFieldMatcher::showHit()
+void TestFieldMatcher::proposal()
 {
     QFETCH(QVariant, search);
     QFETCH(QString, switches);
@@ -405,143 +402,17 @@ void TestFieldMatcher::showHit()
     QFETCH(QVariant, original);
     QFETCH(QVariant, replaced);
 
-    m_surface->setSearchValue(editorValue(search));
-    m_surface->setReplaceValue(editorValue(replacement));
-    setSwitches(*m_surface, switches);
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
+    m_options.search = (editorValue(search));
+    m_options.replacement = (editorValue(replacement));
+    setSwitches(m_options, switches);
+    FieldMatcher matcher(*m_types);
+    matcher.prepare(m_options);
     QVERIFY(matcher.isHit(value, type));
 
-    m_surface->SetInterface(true);
-    QVERIFY(matcher.ShowHit(FieldSnapshot {QStringLiteral("F"), type, 255, value}, false));
-    QVERIFY(!m_surface->isInterfaceLocked());
-    QCOMPARE(m_surface->originalView(), editorValue(original));
-    QCOMPARE(m_surface->replacedView(), editorValue(replaced));
-}
-
-void TestFieldMatcher::showHitStatusAndLimits_data()
-{
-    QTest::addColumn<int>("type");
-    QTest::addColumn<qint64>("definedSize");
-    QTest::addColumn<QVariant>("value");
-    QTest::addColumn<int>("maxLength");
-    QTest::addColumn<QString>("panel4");
-
-    QTest::newRow("65535") << int(ado::adLongVarWChar) << qint64(65535) << QVariant("abc") << 32767 << "LongVarWChar";
-    QTest::newRow("32768") << int(ado::adVarWChar) << qint64(32768) << QVariant("abc") << 32767 << "VarWChar";
-    QTest::newRow("32767") << int(ado::adVarWChar) << qint64(32767) << QVariant("abc") << 32767 << "VarWChar";
-    QTest::newRow("beyond int") << int(ado::adLongVarChar) << qint64(0x100000000LL) << QVariant("abc") << 32767
-                                << "LongVarChar";
-    QTest::newRow("50") << int(ado::adChar) << qint64(50) << QVariant("abc") << 50 << "Char";
-    QTest::newRow("integer") << int(ado::adInteger) << qint64(11) << QVariant(-2147483647 - 1) << 11 << "Integer";
-}
-
-void TestFieldMatcher::showHitStatusAndLimits()
-{
-    QFETCH(int, type);
-    QFETCH(qint64, definedSize);
-    QFETCH(QVariant, value);
-    QFETCH(int, maxLength);
-    QFETCH(QString, panel4);
-
-    m_surface->setSearchValue(QStringLiteral("a"));
-    m_surface->setReplaceValue(QString(QLatin1String("")));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
-    matcher.ShowHit(FieldSnapshot {QStringLiteral("F"), type, definedSize, value}, false);
-    QCOMPARE(m_surface->replacedMaxLength(), maxLength);
-    QCOMPARE(m_surface->statusText(5), QString::number(maxLength));
-    QCOMPARE(m_surface->statusText(4), panel4);
-    // The unchanged value fits the limit whole: the limit never cuts what a save would write back.
-    QCOMPARE(m_surface->replacedView(), m_surface->originalView());
-}
-
-void TestFieldMatcher::digitsOnlyFollowsEveryHit()
-{
-    m_surface->setSearchValue(QStringLiteral("1"));
-    m_surface->setReplaceValue(QStringLiteral("2"));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
-
-    const struct
-    {
-        int type;
-        QVariant value;
-        bool digitsOnly;
-    } hits[] = {
-        {ado::adInteger, 1, true},   {ado::adVarWChar, QStringLiteral("a1"), false}, {ado::adInteger, 31, true},
-        {ado::adSmallInt, 1, false}, {ado::adBigInt, qlonglong(1), false},
-    };
-    for (const auto& hit : hits) {
-        matcher.ShowHit(FieldSnapshot {QStringLiteral("F"), hit.type, 20, hit.value}, false);
-        QCOMPARE(m_surface->replacedDigitsOnly(), hit.digitsOnly);
-    }
-}
-
-void TestFieldMatcher::unknownTypeLeavesPanel4()
-{
-    m_surface->setSearchValue(QStringLiteral("a"));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
-    m_surface->setStatusText(4, QStringLiteral("VarWChar"));
-    matcher.ShowHit(FieldSnapshot {QStringLiteral("F"), 999, 10, QStringLiteral("a")}, false);
-    QCOMPARE(m_surface->statusText(4), QStringLiteral("VarWChar"));
-    matcher.ShowHit(FieldSnapshot {QStringLiteral("F"), ado::adEmpty, 10, QStringLiteral("a")}, false);
-    QCOMPARE(m_surface->statusText(4), QStringLiteral("Empty"));
-}
-
-void TestFieldMatcher::timerArmedOnlyWhenReplacingWithoutHalt()
-{
-    m_surface->setSearchValue(QStringLiteral("a"));
-    m_surface->setReplaceValue(QStringLiteral("b"));
-    FieldMatcher matcher(*m_surface);
-    matcher.prepare();
-    const FieldSnapshot field {QStringLiteral("F"), ado::adVarWChar, 10, QStringLiteral("a")};
-
-    matcher.ShowHit(field, false);
-    QVERIFY(!m_surface->isTimer1Enabled());
-    matcher.ShowHit(field, true);
-    QVERIFY(m_surface->isTimer1Enabled());
-    m_surface->setTimer1Enabled(false);
-}
-
-void TestFieldMatcher::replacePreview_data()
-{
-    QTest::addColumn<QVariant>("search");
-    QTest::addColumn<QVariant>("replacement");
-    QTest::addColumn<QVariant>("original");
-    QTest::addColumn<QVariant>("replaced");
-
-    const QVariant empty = QString(QLatin1String(""));
-    const QVariant untouched = QStringLiteral("(untouched)");
-
-    QTest::newRow("case ignored") << QVariant("abc") << QVariant("x") << QVariant("Abc abc ABC") << QVariant("x x x");
-    QTest::newRow("no replacement removes") << QVariant("abc") << NoValue << QVariant("Abc-abc") << QVariant("-");
-    QTest::newRow("empty replacement removes") << QVariant("abc") << empty << QVariant("Abc-abc") << QVariant("-");
-    QTest::newRow("literal") << QVariant("a.c") << QVariant("X") << QVariant("a.c abc") << QVariant("X abc");
-    QTest::newRow("no dollar groups") << QVariant("(a)") << QVariant("$1") << QVariant("(A)") << QVariant("$1");
-    QTest::newRow("original without value") << QVariant("abc") << QVariant("R") << NoValue << QVariant("R");
-    QTest::newRow("neither has a value") << QVariant("abc") << NoValue << NoValue << empty;
-    QTest::newRow("no search value") << NoValue << QVariant("R") << QVariant("abc") << untouched;
-    QTest::newRow("empty search text") << empty << QVariant("R") << QVariant("abc") << untouched;
-}
-
-void TestFieldMatcher::replacePreview()
-{
-    QFETCH(QVariant, search);
-    QFETCH(QVariant, replacement);
-    QFETCH(QVariant, original);
-    QFETCH(QVariant, replaced);
-
-    m_surface->setSearchValue(editorValue(search));
-    m_surface->setReplaceValue(editorValue(replacement));
-    m_surface->setOriginalView(editorValue(original));
-    m_surface->setReplacedView(QStringLiteral("(untouched)"));
-    // The preview ignores the case option.
-    m_surface->setCaseSensitive(true);
-    FieldMatcher matcher(*m_surface);
-    matcher.ReplacePreview();
-    QCOMPARE(m_surface->replacedView(), editorValue(replaced));
+    const QString text = fieldValueToText(value, type);
+    QCOMPARE(text.isNull() ? OptionalText() : OptionalText(text), editorValue(original));
+    ReplacementProposal proposal(m_options, ReplacementRule::DisplayExpression);
+    QCOMPARE(OptionalText(proposal.propose(text)), editorValue(replaced));
 }
 
 void TestFieldMatcher::literalSearchAgreesWithQString_data()
@@ -625,10 +496,10 @@ void TestFieldMatcher::numbersAndDatesSkippedOnlyWhenTheirTextCannotMatch()
                                   ":",  ".",  "/",   "Nadel", "1@", "a",  " ",   "05:03", "99"};
     for (const QString& mode : {QStringLiteral("part"), QStringLiteral("word")}) {
         for (const QString& search : searches) {
-            m_surface->setSearchValue(search);
-            m_surface->setWholeWord(mode == QLatin1String("word"));
-            FieldMatcher matcher(*m_surface);
-            matcher.prepare();
+            m_options.search = (search);
+            m_options.wholeWords = (mode == QLatin1String("word"));
+            FieldMatcher matcher(*m_types);
+            matcher.prepare(m_options);
             // The whole-word search text is a pattern, as the matcher uses it.
             RegExp word(QStringLiteral("\\b") + search + QStringLiteral("\\b"));
             word.setIgnoreCase(true);
@@ -670,11 +541,11 @@ void TestFieldMatcher::wholeWordAgreesWithItsExpression()
     QFETCH(QString, text);
 
     for (const bool caseSensitive : {false, true}) {
-        m_surface->setSearchValue(search);
-        m_surface->setWholeWord(true);
-        m_surface->setCaseSensitive(caseSensitive);
-        FieldMatcher matcher(*m_surface);
-        matcher.prepare();
+        m_options.search = (search);
+        m_options.wholeWords = (true);
+        m_options.caseSensitive = (caseSensitive);
+        FieldMatcher matcher(*m_types);
+        matcher.prepare(m_options);
         RegExp expression(QStringLiteral("\\b") + search + QStringLiteral("\\b"));
         expression.setIgnoreCase(!caseSensitive);
         expression.setMultiline(true);

@@ -50,9 +50,9 @@ int main(int argc, char* argv[])
     window.setReplaceValue(QStringLiteral("Straße"));
     window.setOriginalView(QStringLiteral("Hauptstrasse 12, 8001 Zürich"));
     window.setReplacedView(QStringLiteral("Hauptstraße 12, 8001 Zürich"));
-    window.setStatusText(1, t.t27 + QStringLiteral(": Kunden "));
-    window.setStatusText(2, t.t28 + QStringLiteral(": 41"));
-    window.setStatusText(3, t.t29 + QStringLiteral(": Adresse"));
+    window.setStatusText(1, t.tableLabel + QStringLiteral(": Kunden "));
+    window.setStatusText(2, t.recordLabel + QStringLiteral(": 41"));
+    window.setStatusText(3, t.fieldLabel + QStringLiteral(": Adresse"));
     window.setStatusText(4, QStringLiteral("VarWChar"));
     window.setStatusText(5, QStringLiteral("120"));
     window.setProgressMaximum(120);

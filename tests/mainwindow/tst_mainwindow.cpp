@@ -1,11 +1,11 @@
 #include "core/AppState.h"
-#include "core/HeadlessSurface.h"
 #include "mainwindow/LockableCheckBox.h"
 #include "mainwindow/LockableRadioButton.h"
 #include "mainwindow/MemoEdit.h"
 #include "mainwindow/PanelLayout.h"
 #include "mainwindow/Twips.h"
 #include "mainwindow/frmMain.h"
+#include "presentation/HeadlessSurface.h"
 
 #include "TempProgramFolder.h"
 
@@ -580,7 +580,7 @@ void TestMainWindow::languageReachesCaptionsToolsAndContextMenus()
     QCOMPARE(w.toolAction(QStringLiteral("ID_OpenDB"))->text(), QStringLiteral("Open database"));
     // Missing keys blank their tools.
     QCOMPARE(w.toolAction(QStringLiteral("ID_Quit"))->text(), QString());
-    QCOMPARE(w.texts().t27, QStringLiteral("Table"));
+    QCOMPARE(w.texts().tableLabel, QStringLiteral("Table"));
 
     for (const char* name : {"dxMemo", "dxOriginalView"}) {
         std::unique_ptr<QMenu> menu(memo(w, name)->createContextMenu());

@@ -2,13 +2,13 @@
 // through the ODBC driver.
 #include "core/AppState.h"
 #include "core/ApplicationHelpFile.h"
-#include "core/HeadlessSurface.h"
-#include "core/MainWindowTexts.h"
 #include "core/ProductInfo.h"
 #include "core/Settings.h"
-#include "core/ToolCatalogue.h"
 #include "datasource/Connection.h"
 #include "mainwindow/MainWindowCommands.h"
+#include "presentation/HeadlessSurface.h"
+#include "presentation/MainWindowTexts.h"
+#include "presentation/ToolCatalogue.h"
 
 #include "PresetDataLinkPrompt.h"
 #include "PresetFileChooser.h"
@@ -25,15 +25,15 @@ namespace {
 MainWindowTexts testTexts()
 {
     MainWindowTexts t;
-    t.t1 = QStringLiteral("Suchen");
-    t.t19 = QStringLiteral("Alle Tabellen");
-    t.t26 = QStringLiteral("Keine Datenquelle");
-    t.t30 = QStringLiteral("Fertig");
-    t.t31 = QStringLiteral("Abgebrochen");
-    t.t33 = QStringLiteral("Die Suche läuft.");
-    t.t34 = QStringLiteral("Abbrechen?");
-    t.t44 = QStringLiteral("Bitte einen Suchtext eingeben");
-    t.t45 = QStringLiteral("leer");
+    t.findLabel = QStringLiteral("Suchen");
+    t.allTablesName = QStringLiteral("Alle Tabellen");
+    t.noSourceStatus = QStringLiteral("Keine Datenquelle");
+    t.runCompleteStatus = QStringLiteral("Fertig");
+    t.runStoppedStatus = QStringLiteral("Abgebrochen");
+    t.runActiveQuestion = QStringLiteral("Die Suche läuft.");
+    t.runActiveQuestionDetail = QStringLiteral("Abbrechen?");
+    t.missingSearchMessage = QStringLiteral("Bitte einen Suchtext eingeben");
+    t.emptySearchNote = QStringLiteral("leer");
     return t;
 }
 
@@ -219,7 +219,7 @@ void TestMainWindowCommands::startWithEmptySearch()
     Window w;
     w.load();
     w.search(search, regEx);
-    w.surface.setFindLabelCaption(w.texts.t1);
+    w.surface.setFindLabelCaption(w.texts.findLabel);
     w.commands->ToolClick(QStringLiteral("ID_Start"));
 
     if (starts) {
@@ -229,8 +229,8 @@ void TestMainWindowCommands::startWithEmptySearch()
         QCOMPARE(w.commands->run().state().TableList, QStringList({"Beta", "Alpha", "Order Details"}));
         QCOMPARE(w.surface.statusText(1), QStringLiteral("Fertig "));
     } else {
-        QCOMPARE(w.surface.messages, QStringList({w.texts.t44}));
-        QCOMPARE(w.surface.findLabelCaption(), w.texts.t1);
+        QCOMPARE(w.surface.messages, QStringList({w.texts.missingSearchMessage}));
+        QCOMPARE(w.surface.findLabelCaption(), w.texts.findLabel);
         QVERIFY(w.commands->run().state().TableList.isEmpty());
         QVERIFY(w.tools.isVisible(QStringLiteral("ID_Start")));
         QVERIFY(!w.surface.isInterfaceLocked());
@@ -260,14 +260,14 @@ void TestMainWindowCommands::continueWithZeroLengthTextIsRefused()
     w.search(QString(), regEx);
     const QString before = w.snapshot();
     w.commands->ToolClick(QStringLiteral("ID_Continue"));
-    QCOMPARE(w.surface.messages, QStringList({w.texts.t44}));
+    QCOMPARE(w.surface.messages, QStringList({w.texts.missingSearchMessage}));
     w.surface.messages.clear();
     QCOMPARE(w.snapshot(), before);
     QVERIFY(w.commands->run().state().RunPaused);
 
     // Save checks the same way.
     w.commands->ToolClick(QStringLiteral("ID_Save"));
-    QCOMPARE(w.surface.messages, QStringList({w.texts.t44}));
+    QCOMPARE(w.surface.messages, QStringList({w.texts.missingSearchMessage}));
     QCOMPARE(w.db.scalar(QStringLiteral("SELECT name FROM Beta WHERE id = 1")), QVariant(QStringLiteral("apple")));
 }
 

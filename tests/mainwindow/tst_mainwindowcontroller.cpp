@@ -1,6 +1,5 @@
 // The commands on the real window: clicks on the window's tool actions reach the run, and Quit closes
 // and unloads the window. Offscreen widgets, a real SQLite file through the ODBC driver.
-#include "core/MainWindowTexts.h"
 #include "core/ProductInfo.h"
 #include "core/Settings.h"
 #include "datasource/Connection.h"
@@ -10,6 +9,7 @@
 #include "mainwindow/MainWindowTray.h"
 #include "mainwindow/Twips.h"
 #include "mainwindow/frmMain.h"
+#include "presentation/MainWindowTexts.h"
 
 #include "SqliteDatabase.h"
 #include "TempProgramFolder.h"

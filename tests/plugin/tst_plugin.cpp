@@ -4,10 +4,12 @@
 #include "core/AppState.h"
 #include "core/DataError.h"
 #include "core/ProductInfo.h"
+#include "core/StartupPlatform.h"
 #include "datasource/DataSourceState.h"
 #include "mainwindow/MainWindowCommands.h"
 #include "mainwindow/MainWindowController.h"
 #include "mainwindow/frmMain.h"
+#include "plugin/StartupGate.h"
 #include "plugin/clsDvnReplacer.h"
 
 #include "SqliteDatabase.h"
@@ -20,6 +22,34 @@
 
 using namespace dorvane;
 using namespace dorvane::test;
+
+namespace {
+
+// Answers as told and counts what start-up asked and showed.
+class CountingPlatform : public StartupPlatform
+{
+public:
+    bool dataAccessWorks = true;
+    bool admin = true;
+    int dataAccessProofs = 0;
+    int adminQuestions = 0;
+    QStringList messages;
+
+    void showMessage(const QString& text, const QString&) override { messages.append(text); }
+    bool isUserAnAdmin(const QString&) override
+    {
+        ++adminQuestions;
+        return admin;
+    }
+    bool proveDataAccess() override
+    {
+        ++dataAccessProofs;
+        return dataAccessWorks;
+    }
+    void startMainWindow() override { }
+};
+
+} // namespace
 
 class TestPlugin : public QObject
 {
@@ -35,6 +65,9 @@ private slots:
     void destructionRaisesDllUnload();
     void modalReturnsAfterTheWindowClosed();
     void secondStartRestoresAndOpensTheNewSource();
+    void startupVerdictIsFinal_data();
+    void startupVerdictIsFinal();
+    void programVerdictCountsForHosts();
 };
 
 void TestPlugin::cleanup()
@@ -182,6 +215,62 @@ void TestPlugin::secondStartRestoresAndOpensTheNewSource()
     window.close();
     QTRY_VERIFY(!running);
     QVERIFY(!dataSourceState().Connection);
+}
+
+void TestPlugin::startupVerdictIsFinal_data()
+{
+    QTest::addColumn<bool>("dataAccessWorks");
+    QTest::addColumn<bool>("admin");
+    QTest::addColumn<bool>("admitted");
+
+    QTest::newRow("admitted") << true << true << true;
+    QTest::newRow("not allowed to write the program folder") << true << false << false;
+    QTest::newRow("data access unusable") << false << true << false;
+}
+
+// A host's second attempt gets the first verdict without the checks running again: a refusal is not
+// undone by creating the class anew, although the refused checks have filled the program folder.
+void TestPlugin::startupVerdictIsFinal()
+{
+    QFETCH(bool, dataAccessWorks);
+    QFETCH(bool, admin);
+    QFETCH(bool, admitted);
+    const StartupGate::Verdict verdict = admitted ? StartupGate::Verdict::Admitted : StartupGate::Verdict::Refused;
+
+    TempProgramFolder folder;
+    folder.writeFile(IniFileName, "[Options]\r\nLanguage=English\r\n");
+    folder.writeFile(QStringLiteral("lang/English.lng"), "[Intro]\r\nt0=must be run as administrator!\r\n");
+    appState() = AppState();
+    CountingPlatform platform;
+    platform.dataAccessWorks = dataAccessWorks;
+    platform.admin = admin;
+
+    StartupGate gate;
+    QCOMPARE(gate.verdict(), StartupGate::Verdict::NotRun);
+    QCOMPARE(gate.pass(platform, folder.path()), verdict);
+    const QStringList firstMessages = platform.messages;
+    QCOMPARE(firstMessages.size(), admitted ? 0 : 1);
+    QCOMPARE(appState().AppPath, folder.path());
+
+    platform.dataAccessWorks = true;
+    platform.admin = true;
+    QCOMPARE(gate.pass(platform, folder.path()), verdict);
+    QCOMPARE(gate.verdict(), verdict);
+    QCOMPARE(platform.dataAccessProofs, 1);
+    QCOMPARE(platform.adminQuestions, dataAccessWorks ? 1 : 0);
+    QCOMPARE(platform.messages, firstMessages);
+}
+
+void TestPlugin::programVerdictCountsForHosts()
+{
+    TempProgramFolder folder;
+    CountingPlatform platform;
+    StartupGate gate;
+    gate.record(StartupGate::Verdict::Refused);
+    gate.record(StartupGate::Verdict::Admitted);
+    QCOMPARE(gate.pass(platform, folder.path()), StartupGate::Verdict::Refused);
+    QCOMPARE(platform.dataAccessProofs, 0);
+    QVERIFY(platform.messages.isEmpty());
 }
 
 QTEST_MAIN(TestPlugin)

@@ -73,11 +73,14 @@ void TestPluginHost::loadedWithDlopenLikeAForeignHost()
     QVERIFY(api.create && api.destroy && api.startInterface && api.run && api.setRun);
 
     // The library works in its own folder: its INI file is the one beside it.
-    void* replacer = api.create();
+    dvnreplacer* replacer = api.create();
     QVERIFY(replacer);
-    QCOMPARE(api.run(replacer), 1);
-    api.setRun(replacer, 0);
-    QCOMPARE(api.run(replacer), 0);
+    int run = -2;
+    QCOMPARE(api.run(replacer, &run), DVNREPLACER_OK);
+    QCOMPARE(run, 1);
+    QCOMPARE(api.setRun(replacer, 0), DVNREPLACER_OK);
+    QCOMPARE(api.run(replacer, &run), DVNREPLACER_OK);
+    QCOMPARE(run, 0);
     QVERIFY(folder.readFile(QStringLiteral("DVNReplacer.ini")).contains("Run=0"));
 
     // Modal: returns only once the window has been closed.
@@ -89,11 +92,13 @@ void TestPluginHost::loadedWithDlopenLikeAForeignHost()
         }
     });
     const QByteArray connection = db.connectionString().toUtf8();
-    api.startInterface(replacer, "1", "Deutsch", 1, connection.constData(), nullptr, "Customers", nullptr, "Shop");
+    QCOMPARE(
+        api.startInterface(replacer, "1", "Deutsch", 1, connection.constData(), nullptr, "Customers", nullptr, "Shop"),
+        DVNREPLACER_OK);
     QCOMPARE(captionWhileShown, QStringLiteral("Dorvane 1.01.00 - [Shop - Customers]"));
     QVERIFY(!shownMainWindow());
-    api.destroy(replacer);
-    api.destroy(nullptr);
+    QCOMPARE(api.destroy(replacer), DVNREPLACER_OK);
+    QCOMPARE(api.destroy(nullptr), DVNREPLACER_OK);
     // The library stays loaded: Qt keeps its meta-objects registered for the life of the process.
 }
 
