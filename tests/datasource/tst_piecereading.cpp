@@ -1,18 +1,21 @@
 // Tables on PostgreSQL and MariaDB read in pieces of key ranges: the same rows in the same order as one
 // whole result, saves between and inside pieces (changed keys included) that leave every row read once,
-// keys of each type and collation compared by the server as it orders them, and the tables without a
-// usable key that are read whole. The pieces are made tiny through KeyRangeReader's test hook, so that
-// every boundary case meets a boundary. Each case runs per server and is skipped when the environment
-// does not name that server (see TestBackend.h); SQLite is checked to keep its one streaming result.
+// keys of each type and collation compared by the server as it orders them, the tables without a usable
+// key that are read whole, and a run that replaces without halt over pieces as over one. The pieces are made tiny
+// through KeyRangeReader's test hook, so that every boundary case meets a boundary. Each case runs per server and is
+// skipped when the environment does not name that server (see TestBackend.h); SQLite is checked to keep its one
+// streaming result.
 #include "core/DataError.h"
 #include "datasource/Connection.h"
 #include "datasource/KeyRangeReader.h"
 #include "datasource/QueryRecordSet.h"
+#include "engine/RunSetup.h"
 
 #include "SqliteDatabase.h"
 #include "TableRows.h"
 #include "TestBackend.h"
 
+#include <QDir>
 #include <QMap>
 #include <QTemporaryDir>
 #include <QTest>
@@ -72,6 +75,36 @@ void addServerRows()
     QTest::newRow("MariaDB") << TestBackend::MariaDb;
 }
 
+// A run's hits, saves and counts as short lines.
+class RunLog : public RunObserver
+{
+public:
+    QStringList lines;
+
+    void hitFound(const HitFound& e) override
+    {
+        lines << QStringLiteral("hit %1.%2 %3>%4")
+                     .arg(e.position.record)
+                     .arg(e.position.field)
+                     .arg(e.storedText, e.proposed);
+    }
+    void fieldSaved(const SaveOutcome& e) override
+    {
+        lines << QStringLiteral("save %1.%2 %3")
+                     .arg(e.position.record)
+                     .arg(e.position.field)
+                     .arg(e.written ? e.newValue.toString() : QStringLiteral("refused"));
+    }
+    void runEnded(const RunEnded& e) override
+    {
+        lines << QStringLiteral("end records=%1 hits=%2 saved=%3 failed=%4")
+                     .arg(e.counts.records)
+                     .arg(e.counts.hits)
+                     .arg(e.counts.saved)
+                     .arg(e.counts.failed);
+    }
+};
+
 // The 20 rows of the save cases: ids 10, 20, ..., 200, read in pieces of 4.
 constexpr int MoveRows = 20;
 constexpr int MovePiece = 4;
@@ -93,6 +126,8 @@ private slots:
     void keysCompareOnTheServerAsItOrdersThem();
     void onlyAnExactUniqueKeyIsReadInPieces_data();
     void onlyAnExactUniqueKeyIsReadInPieces();
+    void aRunDoesTheSameOverPiecesAsOverOne_data() { addServerRows(); }
+    void aRunDoesTheSameOverPiecesAsOverOne();
     void sqliteKeepsItsStreamingResult();
 };
 
@@ -384,6 +419,46 @@ void TestPieceReading::onlyAnExactUniqueKeyIsReadInPieces()
     read.sort();
     whole.sort();
     QCOMPARE(read, whole);
+}
+
+void TestPieceReading::aRunDoesTheSameOverPiecesAsOverOne()
+{
+    OPEN_SERVER(connection);
+    QTemporaryDir folder;
+    QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("sys")));
+    RunSetup setup(folder.path(), [&] { return &connection; });
+    // Replacing "1" by "5" without halt moves keys ahead into a later piece (11 to 55) and past the table's
+    // end (110 to 550, 301 to 305), refuses the moves onto keys that exist (210 to 250) and saves the texts
+    // beside them. A row met twice would take the place of the last one, whose hits would go missing.
+    const auto runOnce = [&](int pieceRows, QStringList& rows) {
+        connection.Execute(QStringLiteral("DROP TABLE IF EXISTS walk"));
+        connection.Execute(QStringLiteral("CREATE TABLE walk (id INTEGER PRIMARY KEY, t VARCHAR(20))"));
+        QStringList values = {QStringLiteral("(11, 'v11')"), QStringLiteral("(301, 'v301')")};
+        for (int id = 20; id <= 300; id += 10)
+            values.append(QStringLiteral("(%1, 'v%1')").arg(id));
+        connection.Execute(QStringLiteral("INSERT INTO walk VALUES ") + values.join(QLatin1Char(',')));
+        KeyRangeReader::setPieceRowsForTesting(pieceRows);
+        RunLog log;
+        setup.session().addObserver(&log);
+        RunOptions options;
+        options.match.search = QStringLiteral("1");
+        options.match.replacement = QStringLiteral("5");
+        options.tables = QStringList {QStringLiteral("walk")};
+        options.policy = HitPolicy::SaveEvery;
+        setup.session().runToEnd(options);
+        setup.session().removeObserver(&log);
+        rows = test::tableRows(connection, QStringLiteral("walk"), QStringLiteral("id"));
+        return log.lines;
+    };
+    QStringList inPieces;
+    QStringList inOne;
+    // Pieces of 4 rows against one piece of 64 that holds the whole table.
+    const QStringList piecesLog = runOnce(4, inPieces);
+    const QStringList oneLog = runOnce(0, inOne);
+    QCOMPARE(piecesLog, oneLog);
+    QCOMPARE(inPieces, inOne);
+    QVERIFY(oneLog.contains(QStringLiteral("save 30.1 v305"))); // the last record's text
+    QVERIFY(oneLog.last().startsWith(QLatin1String("end records=31 ")));
 }
 
 void TestPieceReading::sqliteKeepsItsStreamingResult()
