@@ -55,7 +55,7 @@ void makeReplaceSource(const QString& file, int rows)
     const QString scanFile = scanDatabaseFile(rows);
     {
         Connection maker;
-        maker.setConnectionString(connectionString(scanFile));
+        maker.setConnectionString(connectionString(scanFile) + QStringLiteral(";NoCreat=0")); // makes the file
         maker.Open();
         if (prepareScanTable(maker, rows))
             std::printf("run-replace: made %d rows in %s\n", rows, qPrintable(scanFile));

@@ -166,7 +166,7 @@ int runRunScanBenchmark(const QStringList& arguments)
             const QString source = scanDatabaseFile(rows);
             {
                 Connection maker;
-                maker.setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + source);
+                maker.setConnectionString(QStringLiteral("DRIVER=SQLite3;NoCreat=0;Database=") + source);
                 maker.Open();
                 if (prepareScanTable(maker, rows))
                     std::printf("run-scan: made %d rows in %s\n", rows, qPrintable(source));

@@ -246,7 +246,8 @@ int runScanBenchmark(const QStringList& arguments)
 
     try {
         Connection connection;
-        connection.setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + file);
+        // NoCreat=0: the first run makes the file.
+        connection.setConnectionString(QStringLiteral("DRIVER=SQLite3;NoCreat=0;Database=") + file);
         connection.Open();
         if (tableIsReady(connection, rows)) {
             std::printf("scan: reusing %s\n", qPrintable(file));

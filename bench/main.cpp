@@ -1,6 +1,7 @@
 // dorvane-bench SUBCOMMAND [options]: speed measurements that compare the tool with a bare baseline in the
 // same run. Every subcommand lives in its own file (XxxBenchmark.h/.cpp, a function
 // `int runXxxBenchmark(const QStringList& arguments)`) and has one line in the table below.
+#include "LongValueBenchmark.h"
 #include "MatchBenchmark.h"
 #include "RunReplaceBenchmark.h"
 #include "RunScanBenchmark.h"
@@ -29,6 +30,10 @@ const Subcommand Subcommands[] = {
      "run-scan [--rows N] [--repeat K] [--connection STRING]   a run to its only hit in the last row against a bare "
      "ODBC scan",
      dorvane::bench::runRunScanBenchmark},
+    {"long-values",
+     "long-values [--sizes 1,10] [--repeat K] [--connection STRING] [--fixed-pieces]   long text and binary values "
+     "read through QueryRecordSet and through a bare SQLGetData loop",
+     dorvane::bench::runLongValueBenchmark},
     {"run-replace",
      "run-replace [--rows N] [--repeat K] [--connection STRING]   replace without halt against a bare "
      "scan-and-update loop",

@@ -8,6 +8,8 @@ $SUDO apt-get update -qq
 $SUDO apt-get install -y -qq --no-install-recommends \
     g++ cmake make pkg-config clang-format \
     qt6-base-dev libgl-dev \
-    unixodbc unixodbc-dev odbcinst libsqliteodbc sqlite3 \
+    unixodbc unixodbc-dev odbcinst libsqliteodbc sqlite3 odbc-mdbtools \
     libpcre2-dev \
+    qt6-translations-l10n \
+    dpkg-dev file desktop-file-utils \
     xvfb xauth >/dev/null

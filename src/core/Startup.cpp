@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/LanguageFolder.h"
+#include "core/PerUserProgramFolder.h"
 #include "core/ProductInfo.h"
 #include "core/Settings.h"
 #include "core/StartupPlatform.h"
@@ -42,9 +43,26 @@ bool canWriteProgramFolder(const QString& programFolder)
     return ::access(QFile::encodeName(programFolder).constData(), W_OK) == 0;
 }
 
-Startup::Startup(StartupPlatform& platform, QString programFolder)
-    : m_platform(platform), m_programFolder(std::move(programFolder))
+Startup::Startup(StartupPlatform& platform, QString installedFolder)
+    : m_platform(platform), m_installedFolder(std::move(installedFolder))
 {
+}
+
+QString Startup::programFolder()
+{
+    if (m_programFolder.isEmpty())
+        m_programFolder = chooseProgramFolder();
+    return m_programFolder;
+}
+
+QString Startup::chooseProgramFolder()
+{
+    const QString perUserFolder = m_platform.perUserProgramFolder();
+    if (perUserFolder.isEmpty() || m_platform.isUserAnAdmin(m_installedFolder))
+        return m_installedFolder;
+    if (PerUserProgramFolder::prepare(m_installedFolder, perUserFolder) && m_platform.isUserAnAdmin(perUserFolder))
+        return perUserFolder;
+    return m_installedFolder;
 }
 
 Startup::Outcome Startup::Main()
@@ -65,7 +83,7 @@ bool Startup::CheckDataAccess()
         return true;
 
     AppState& state = appState();
-    state.AppPath = m_programFolder;
+    state.AppPath = programFolder();
     state.IniPath = state.programPath(QStringLiteral("\\") + IniFileName);
     const QString language = ReadIniValue(QStringLiteral("Options"), QStringLiteral("Language"), DefaultLanguage, 256);
     if (language == QLatin1String("Deutsch")) {
@@ -88,7 +106,7 @@ bool Startup::CheckDataAccess()
 bool Startup::InitIniAndLanguage()
 {
     AppState& state = appState();
-    state.AppPath = m_programFolder;
+    state.AppPath = programFolder();
 
     const QString iniFile = state.programPath(QStringLiteral("\\") + IniFileName);
     if (!fileExists(iniFile)) {

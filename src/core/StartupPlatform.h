@@ -24,6 +24,11 @@ public:
 
     // Starts the main window the way a host would.
     virtual void startMainWindow() = 0;
+
+    // Where a user works who may not write into the installed program folder: the real platform's is
+    // PerUserProgramFolder::location(). "" (the default, so that no test reaches a real home folder by
+    // accident) keeps the installed folder as the program folder.
+    virtual QString perUserProgramFolder() { return QString(); }
 };
 
 // The administrator test used by the real platform.

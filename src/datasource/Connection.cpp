@@ -2,11 +2,15 @@
 
 #include "core/DataError.h"
 #include "datasource/ConnectionStringEntries.h"
+#include "datasource/ConnectionTarget.h"
 #include "datasource/OdbcDiagnostics.h"
 #include "datasource/OdbcEnvironment.h"
 #include "datasource/OdbcStatement.h"
 #include "datasource/OdbcText.h"
 #include "datasource/QueryRecordSet.h"
+#include "datasource/SqliteSource.h"
+
+#include <QFileInfo>
 
 #include <algorithm>
 
@@ -34,6 +38,8 @@ static_assert(std::size(PropertyNames) > Connection::DataSourceNameProperty);
 
 const char* const SourceKeys[] = {"DRIVER", "DSN", "FILEDSN"};
 
+const QString ConnectionSource = QStringLiteral("Dorvane.Connection");
+
 bool isSourceKey(const QString& key)
 {
     return std::any_of(std::begin(SourceKeys), std::end(SourceKeys), [&](const char* source) {
@@ -42,13 +48,24 @@ bool isSourceKey(const QString& key)
 }
 
 // Connects without prompting and returns the driver's completed string ("" when it did not fit).
-QString driverConnect(SQLHDBC dbc, const QString& connectionString)
+// A file-based driver that fails without a word (MDB Tools only prints to the terminal) gets our own
+// message, naming the file.
+QString driverConnect(SQLHDBC dbc, const QString& connectionString, const ConnectionTarget& target)
 {
     QByteArray input = odbctext::encode(connectionString);
     QByteArray output(8192, '\0');
     SQLSMALLINT outputLength = 0;
     const SQLRETURN rc = SQLDriverConnect(dbc, nullptr, odbctext::sqlChars(input), SQL_NTS, odbctext::sqlChars(output),
                                           SQLSMALLINT(output.size()), &outputLength, SQL_DRIVER_NOPROMPT);
+    if (!odbcSucceeded(rc) && target.isFileBased() && odbcDiagnostics(SQL_HANDLE_DBC, dbc).isEmpty()) {
+        const QString file = target.databaseFile();
+        if (!file.isEmpty() && !QFileInfo::exists(file))
+            throw DataError(ConnectionSource, QStringLiteral("The database file \"%1\" does not exist.").arg(file));
+        throw DataError(ConnectionSource,
+                        QStringLiteral("The driver could not open \"%1\" and gave no reason: the file may not be a "
+                                       "database that this driver reads.")
+                            .arg(file));
+    }
     checkOdbc(rc, SQL_HANDLE_DBC, dbc, "SQLDriverConnect");
     if (outputLength <= 0 || outputLength >= output.size())
         return QString();
@@ -66,12 +83,21 @@ QString infoTextOf(SQLHDBC dbc, SQLUSMALLINT infoType)
     }
     if (!odbcSucceeded(rc) || length <= 0)
         return QString();
-    return odbctext::decode(odbctext::sqlChars(buffer), qMin<qsizetype>(length, buffer.size() - 1));
+    // Some drivers (MDB Tools) count the terminating zero in the length.
+    const qsizetype size = qMin<qsizetype>(length, buffer.size() - 1);
+    return odbctext::decode(odbctext::sqlChars(buffer), qsizetype(qstrnlen(buffer.constData(), size_t(size))));
 }
 
 bool isSqliteDriver(const QString& driverName)
 {
     return driverName.contains(QLatin1String("sqlite3odbc"), Qt::CaseInsensitive);
+}
+
+// MDB Tools answers SQL_DRIVER_NAME with nothing; its DBMS name says who it is.
+bool isMdbToolsDriver(const QString& driverName, const QString& dbmsName)
+{
+    return driverName.contains(QLatin1String("mdbodbc"), Qt::CaseInsensitive)
+        || dbmsName.compare(QLatin1String("MDBTools"), Qt::CaseInsensitive) == 0;
 }
 
 bool isMySqlFamilyDriver(const QString& driverName)
@@ -163,26 +189,31 @@ void Connection::Open()
 {
     Close();
     QString opened = m_connectionString;
+    const ConnectionTarget target = ConnectionTarget::resolve(opened);
+    if (target.isSqlite()) {
+        opened = sqlitesource::withDefaults(opened, [&](const QString& key) { return target.setting(key); });
+        sqlitesource::requireReadableDatabase(opened);
+    }
     OdbcHandle dbc = OdbcHandle::allocate(SQL_HANDLE_DBC, OdbcEnvironment::handle());
-    QString driverOutput = driverConnect(dbc.get(), opened);
+    QString driverOutput = driverConnect(dbc.get(), opened, target);
     const QString driverName = infoTextOf(dbc.get(), SQL_DRIVER_NAME);
     QString reopen;
-    if (isSqliteDriver(driverName)) {
-        const QString stepApi = ConnectionStringEntries::parse(driverOutput.isEmpty() ? opened : driverOutput)
-                                    .value(QStringLiteral("StepAPI"));
-        if (stepApi.trimmed().isEmpty())
-            reopen = withEntry(opened, QStringLiteral("StepAPI=1"));
-        // The driver waits 100 s for a lock by default: a save that meets another program's lock (or a
-        // row changed meanwhile in WAL mode) would hang the window that long before it fails.
-        if (ConnectionStringEntries::parse(m_connectionString).value(QStringLiteral("Timeout")).trimmed().isEmpty())
-            reopen = withEntry(reopen.isEmpty() ? opened : reopen, QStringLiteral("Timeout=5000"));
+    if (isSqliteDriver(driverName) && !target.isSqlite()) {
+        // The configuration did not tell which driver this is; its completed string holds every option
+        // the source sets (the DSN's included), and a source that leaves them unset gets ours now.
+        const ConnectionStringEntries completed
+            = ConnectionStringEntries::parse(driverOutput.isEmpty() ? opened : driverOutput);
+        const QString withOptions
+            = sqlitesource::withDefaults(opened, [&](const QString& key) { return completed.value(key); });
+        if (withOptions != opened)
+            reopen = withOptions;
     } else if (isMySqlFamilyDriver(driverName)) {
         reopen = withFoundRows(opened, driverOutput);
     }
     if (!reopen.isEmpty()) {
         SQLDisconnect(dbc.get());
         opened = reopen;
-        driverOutput = driverConnect(dbc.get(), opened);
+        driverOutput = driverConnect(dbc.get(), opened, target);
     }
     m_handle = std::move(dbc);
     const QString completed = completeConnectionString(opened, driverOutput);
@@ -226,15 +257,25 @@ void Connection::readSourceFacts(const QString& completed)
                                                     : TableReading::WholeResult;
     m_reportsWideText = isUnicodeServerDriver(driverName);
     m_utf8Text = false;
+    m_utf8Parameters = false;
     if (m_catalogIsDatabase) {
         try {
             OdbcStatement charset(m_handle.get());
-            charset.executeDirect(QStringLiteral("SELECT @@character_set_results"));
+            charset.executeDirect(QStringLiteral("SELECT @@character_set_results, @@character_set_client"));
             std::vector<SQLWCHAR> buffer(64);
-            const std::optional<QString> name = charset.fetch() ? charset.text(1, buffer) : std::nullopt;
-            m_utf8Text = name && name->startsWith(QLatin1String("utf8"), Qt::CaseInsensitive);
+            const auto isUtf8 = [](const std::optional<QString>& name) {
+                return name && name->startsWith(QLatin1String("utf8"), Qt::CaseInsensitive);
+            };
+            if (charset.fetch()) {
+                m_utf8Text = isUtf8(charset.text(1, buffer));
+                m_utf8Parameters = isUtf8(charset.text(2, buffer));
+            }
         } catch (const DataError&) {
         }
+    } else if (isMdbToolsDriver(driverName, m_dbmsName)) {
+        // An ANSI driver whose text comes as UTF-8 (converted by the driver from the file's UTF-16): the
+        // driver manager would widen those bytes by the process locale, which garbles them in "C".
+        m_utf8Text = true;
     }
 
     SQLUSMALLINT transactions = SQL_TC_NONE;
@@ -246,6 +287,7 @@ void Connection::readSourceFacts(const QString& completed)
     // allocation and a conversion per value (a third of a run's time).
     if (sqlite)
         m_utf8Text = true;
+    m_realsAsText = sqlite;
     if (sqlite)
         m_rowUpdateGuard = RowUpdateGuard::Savepoint;
     else if (transactions != SQL_TC_NONE)

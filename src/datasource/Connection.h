@@ -5,10 +5,16 @@
 // has no parent window for a driver's dialog, so every open runs without prompting
 // (SQL_DRIVER_NOPROMPT): a string that lacks a required value fails with the driver's own message.
 //
-// SQLite: the SQLite3 ODBC driver reads a whole result into memory at SQLExecute unless its StepAPI
-// option is on; Open therefore adds "StepAPI=1" when the string (or the DSN behind it) leaves the option
-// unset, so that a record set walks a table with flat memory. An explicit "StepAPI=0" is respected.
-// The completed connection string then carries the option.
+// SQLite: before the first connect Open adds "StepAPI=1" (the driver otherwise reads a whole result into
+// memory), "Timeout=5000" (it otherwise waits 100 s for another program's lock, already while it
+// connects) and "NoCreat=1" (it otherwise creates an empty database for a mistyped name), each only when
+// the string (or the DSN behind it) leaves the option unset; an explicit value such as "NoCreat=0" is
+// respected. It then makes sure the file is a readable database (see SqliteSource), since the driver
+// opens it lazily. The driver is known beforehand from the driver manager's configuration (see
+// ConnectionTarget); the completed connection string carries the options.
+//
+// A file-based driver that fails to connect without a diagnostic (MDB Tools) gets a message naming the
+// file. MDB Tools delivers text as UTF-8, so record sets read it through SQL_C_CHAR (deliversUtf8Text).
 //
 // MariaDB and MySQL: their drivers count the rows an UPDATE changed rather than those it matched, which
 // breaks the one-row check of an update that writes the stored value again; Open therefore sets option
@@ -120,8 +126,19 @@ public:
     // True when text columns are best read as UTF-8 through SQL_C_CHAR: MariaDB's driver copies the
     // server's UTF-8 as it is but converts to UTF-16 slowly (about five times the time), so on a MariaDB
     // or MySQL connection whose results come in utf8/utf8mb4 the record sets read text that way; SQLite's
-    // driver likewise hands its UTF-8 over as stored.
+    // driver likewise hands its UTF-8 over as stored, and MDB Tools, an ANSI driver, hands over UTF-8
+    // that the driver manager would widen by the locale.
     bool deliversUtf8Text() const { return m_utf8Text; }
+
+    // True when text parameters must be bound as UTF-8 (see StatementParameters): on a MariaDB or MySQL
+    // connection whose client character set is utf8/utf8mb4, where the driver's UTF-16 path corrupts
+    // some characters. Other character sets keep the driver's own conversion.
+    bool bindsUtf8Text() const { return m_utf8Parameters; }
+
+    // True on SQLite, whose driver hands every REAL over as SQLite's text of it, rounded to 15 significant
+    // digits, even as SQL_C_DOUBLE: a record set reads such columns as that text (QueryField::storedText),
+    // so that an UPDATE's WHERE can match the stored value as CAST(column AS TEXT), the very same text.
+    bool roundsRealsToText() const { return m_realsAsText; }
 
     // For record sets: the connection handle; throws DataError when the connection is closed.
     SQLHDBC handle() const;
@@ -148,6 +165,8 @@ private:
     TableReading m_tableReading = TableReading::WholeResult;
     bool m_reportsWideText = false;
     bool m_utf8Text = false;
+    bool m_utf8Parameters = false;
+    bool m_realsAsText = false;
     bool m_catalogIsDatabase = false; // MySQL family: a catalog is a database, and the driver lists them all
     QList<ConnectionProperty> m_properties;
     std::vector<QueryRecordSet*> m_recordSets;

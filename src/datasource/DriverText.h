@@ -20,6 +20,10 @@ bool carriesText(odbctypes::ValueKind kind);
 // nothing is lost.
 QVariant parse(odbctypes::ValueKind kind, const QString& text);
 
+// A REAL as SQLite's driver renders it ("0.3", "2.0", "1.0e+20", "Inf"): the double, or the text
+// unchanged when it is no number (SQLite stores whatever it is given).
+QVariant parseReal(const QString& text);
+
 // ODBC's canonical text for a value of the kind; a QString passes through unchanged.
 QString format(odbctypes::ValueKind kind, const QVariant& value);
 

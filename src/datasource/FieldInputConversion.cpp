@@ -3,6 +3,7 @@
 #include "core/AdoTypes.h"
 #include "core/DataError.h"
 #include "datasource/OdbcTypeMapping.h"
+#include "datasource/ValueText.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -27,6 +28,12 @@ using odbctypes::ValueKind;
     throw DataError(
         QStringLiteral("Dorvane.Recordset"),
         QStringLiteral("The value \"%1\" cannot be written into the field \"%2\": %3.").arg(shown, fieldName, why));
+}
+
+QLocale withoutGroupSeparators(QLocale locale)
+{
+    locale.setNumberOptions(locale.numberOptions() | QLocale::OmitGroupSeparator);
+    return locale;
 }
 
 bool isText(const QVariant& value)
@@ -62,10 +69,9 @@ IntegerRange integerRange(int adoType)
     }
 }
 
-QVariant convertInteger(const QString& name, int adoType, const QVariant& value)
+QVariant convertInteger(const QString& name, int adoType, const QVariant& value, const QLocale& locale)
 {
     const IntegerRange range = integerRange(adoType);
-    const QLocale locale = QLocale::system();
     bool negative = false;
     quint64 magnitude = 0;
     bool ok = false;
@@ -115,25 +121,35 @@ QVariant convertInteger(const QString& name, int adoType, const QVariant& value)
     }
 }
 
-QVariant convertFloating(const QString& name, int adoType, const QVariant& value)
+QVariant convertFloating(const QString& name, int adoType, const QVariant& value, const QLocale& locale)
 {
+    if (value.metaType().id() == QMetaType::Float && adoType == ado::adSingle)
+        return value;
     bool ok = false;
-    const double d = isText(value) ? QLocale::system().toDouble(value.toString().trimmed(), &ok) : value.toDouble(&ok);
-    if (!ok || value.metaType().id() == QMetaType::QByteArray)
+    std::optional<double> d;
+    if (isText(value))
+        d = valuetext::parseDouble(value.toString(), locale);
+    else if (value.metaType().id() != QMetaType::QByteArray && (d = value.toDouble(&ok), !ok))
+        d.reset();
+    if (!d)
         reject(name, value, QStringLiteral("it is not a number"));
     if (adoType == ado::adSingle) {
-        if (std::isfinite(d) && std::fabs(d) > double(std::numeric_limits<float>::max()))
+        // A text is rounded to a float directly: through the double it could land on the neighbour, and
+        // the largest float's shortest text lies just above it.
+        const std::optional<float> f = isText(value) ? valuetext::parseFloat(value.toString(), locale)
+            : std::fabs(*d) <= double(std::numeric_limits<float>::max()) ? std::optional<float>(float(*d))
+                                                                         : std::nullopt;
+        if (std::isfinite(*d) && !(f && std::isfinite(*f)))
             reject(name, value, QStringLiteral("it is too large for a single-precision number"));
-        return QVariant::fromValue(float(d));
+        return QVariant::fromValue(f.value_or(float(*d)));
     }
-    return QVariant::fromValue(d);
+    return QVariant::fromValue(*d);
 }
 
-QVariant convertDecimal(const QString& name, const QVariant& value)
+QVariant convertDecimal(const QString& name, const QVariant& value, const QLocale& locale)
 {
     QString text;
     if (isText(value)) {
-        const QLocale locale = QLocale::system();
         text = value.toString().trimmed();
         text.remove(locale.groupSeparator());
         text.replace(locale.decimalPoint(), QStringLiteral("."));
@@ -154,7 +170,7 @@ QVariant convertDecimal(const QString& name, const QVariant& value)
     return text;
 }
 
-QVariant convertBoolean(const QString& name, const QVariant& value)
+QVariant convertBoolean(const QString& name, const QVariant& value, const QLocale& locale)
 {
     if (value.metaType().id() == QMetaType::Bool)
         return value.toBool();
@@ -171,7 +187,7 @@ QVariant convertBoolean(const QString& name, const QVariant& value)
                 return false;
         }
         bool ok = false;
-        const double d = QLocale::system().toDouble(text, &ok);
+        const double d = locale.toDouble(text, &ok);
         if (ok)
             return d != 0;
         reject(name, value, QStringLiteral("it is not true or false"));
@@ -183,15 +199,6 @@ QVariant convertBoolean(const QString& name, const QVariant& value)
     return d != 0;
 }
 
-// The locale's date format with a four-digit year, so that "05.01.2024" reads in a locale whose short
-// format has a two-digit year.
-QString withFullYear(QString format)
-{
-    if (!format.contains(QLatin1String("yyyy")))
-        format.replace(QLatin1String("yy"), QLatin1String("yyyy"));
-    return format;
-}
-
 QDate fixTwoDigitYear(QDate date, const QString& format)
 {
     if (!date.isValid() || format.contains(QLatin1String("yyyy")) || !format.contains(QLatin1String("yy")))
@@ -200,12 +207,10 @@ QDate fixTwoDigitYear(QDate date, const QString& format)
     return QDate(yy < 30 ? 2000 + yy : 1900 + yy, date.month(), date.day());
 }
 
-std::optional<QDate> parseDate(const QString& text)
+std::optional<QDate> parseDate(const QString& text, const QLocale& locale)
 {
-    const QLocale locale = QLocale::system();
-    const QString formats[]
-        = {withFullYear(locale.dateFormat(QLocale::ShortFormat)), locale.dateFormat(QLocale::ShortFormat),
-           locale.dateFormat(QLocale::LongFormat), QStringLiteral("yyyy-MM-dd")};
+    const QString formats[] = {valuetext::dateFormat(locale), locale.dateFormat(QLocale::ShortFormat),
+                               locale.dateFormat(QLocale::LongFormat), QStringLiteral("yyyy-MM-dd")};
     for (const QString& format : formats) {
         const QDate date = fixTwoDigitYear(locale.toDate(text, format), format);
         if (date.isValid())
@@ -214,9 +219,16 @@ std::optional<QDate> parseDate(const QString& text)
     return std::nullopt;
 }
 
-std::optional<QTime> parseTime(const QString& text)
+// The forms a time is shown in (see ValueText), with one to three digits of a fraction ("z"), first.
+const QString ShownTimeFormats[] = {QStringLiteral("HH:mm:ss"), QStringLiteral("HH:mm:ss.z")};
+
+std::optional<QTime> parseTime(const QString& text, const QLocale& locale)
 {
-    const QLocale locale = QLocale::system();
+    for (const QString& format : ShownTimeFormats) {
+        const QTime time = QTime::fromString(text, format);
+        if (time.isValid())
+            return time;
+    }
     for (const QString& format : {locale.timeFormat(QLocale::ShortFormat), locale.timeFormat(QLocale::LongFormat)}) {
         const QTime time = locale.toTime(text, format);
         if (time.isValid())
@@ -228,13 +240,13 @@ std::optional<QTime> parseTime(const QString& text)
     return std::nullopt;
 }
 
-std::optional<QDateTime> parseDateTime(const QString& text)
+std::optional<QDateTime> parseDateTime(const QString& text, const QLocale& locale)
 {
-    const QLocale locale = QLocale::system();
+    const QString shownDate = valuetext::dateFormat(locale);
     const QString shortFormat = locale.dateTimeFormat(QLocale::ShortFormat);
-    const QString longFormat = locale.dateTimeFormat(QLocale::LongFormat);
-    const QString formats[] = {withFullYear(shortFormat), shortFormat, longFormat,
-                               withFullYear(locale.dateFormat(QLocale::ShortFormat)) + QStringLiteral(" HH:mm:ss")};
+    const QString formats[]
+        = {shownDate + QLatin1Char(' ') + ShownTimeFormats[0], shownDate + QLatin1Char(' ') + ShownTimeFormats[1],
+           shownDate + QStringLiteral(" HH:mm"), shortFormat, locale.dateTimeFormat(QLocale::LongFormat)};
     for (const QString& format : formats) {
         const QDateTime parsed = locale.toDateTime(text, format);
         if (parsed.isValid())
@@ -246,12 +258,12 @@ std::optional<QDateTime> parseDateTime(const QString& text)
     const QDateTime parsed = QDateTime::fromString(iso, Qt::ISODateWithMs);
     if (parsed.isValid())
         return QDateTime(parsed.date(), parsed.time(), Qt::UTC);
-    if (const auto date = parseDate(text))
+    if (const auto date = parseDate(text, locale))
         return QDateTime(*date, QTime(0, 0), Qt::UTC);
     return std::nullopt;
 }
 
-QVariant convertDate(const QString& name, const QVariant& value)
+QVariant convertDate(const QString& name, const QVariant& value, const QLocale& locale)
 {
     switch (value.metaType().id()) {
     case QMetaType::QDate:
@@ -259,7 +271,7 @@ QVariant convertDate(const QString& name, const QVariant& value)
     case QMetaType::QDateTime:
         return value.toDateTime().date();
     case QMetaType::QString:
-        if (const auto date = parseDate(value.toString().trimmed()))
+        if (const auto date = parseDate(value.toString().trimmed(), locale))
             return *date;
         break;
     default:
@@ -268,7 +280,7 @@ QVariant convertDate(const QString& name, const QVariant& value)
     reject(name, value, QStringLiteral("it is not a date"));
 }
 
-QVariant convertTime(const QString& name, const QVariant& value)
+QVariant convertTime(const QString& name, const QVariant& value, const QLocale& locale)
 {
     switch (value.metaType().id()) {
     case QMetaType::QTime:
@@ -276,7 +288,7 @@ QVariant convertTime(const QString& name, const QVariant& value)
     case QMetaType::QDateTime:
         return value.toDateTime().time();
     case QMetaType::QString:
-        if (const auto time = parseTime(value.toString().trimmed()))
+        if (const auto time = parseTime(value.toString().trimmed(), locale))
             return *time;
         break;
     default:
@@ -285,7 +297,7 @@ QVariant convertTime(const QString& name, const QVariant& value)
     reject(name, value, QStringLiteral("it is not a time of day"));
 }
 
-QVariant convertDateTime(const QString& name, const QVariant& value)
+QVariant convertDateTime(const QString& name, const QVariant& value, const QLocale& locale)
 {
     switch (value.metaType().id()) {
     case QMetaType::QDateTime: {
@@ -297,7 +309,7 @@ QVariant convertDateTime(const QString& name, const QVariant& value)
     case QMetaType::QDate:
         return QDateTime(value.toDate(), QTime(0, 0), Qt::UTC);
     case QMetaType::QString:
-        if (const auto dateTime = parseDateTime(value.toString().trimmed()))
+        if (const auto dateTime = parseDateTime(value.toString().trimmed(), locale))
             return *dateTime;
         break;
     default:
@@ -319,7 +331,7 @@ QVariant convertGuid(const QString& name, const QVariant& value)
     return QVariant::fromValue(uuid);
 }
 
-QVariant convertText(const QString& name, const QVariant& value)
+QVariant convertText(const QString& name, const QVariant& value, const QLocale& locale)
 {
     switch (value.metaType().id()) {
     case QMetaType::QString:
@@ -327,8 +339,9 @@ QVariant convertText(const QString& name, const QVariant& value)
     case QMetaType::QByteArray:
         reject(name, value, QStringLiteral("binary data is not a text"));
     case QMetaType::Double:
+        return valuetext::doubleText(value.toDouble(), withoutGroupSeparators(locale));
     case QMetaType::Float:
-        return QLocale::system().toString(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+        return valuetext::floatText(value.toFloat(), withoutGroupSeparators(locale));
     default:
         if (!value.canConvert<QString>())
             reject(name, value, QStringLiteral("it is not a text"));
@@ -338,33 +351,33 @@ QVariant convertText(const QString& name, const QVariant& value)
 
 } // namespace
 
-QVariant convertFieldInput(const QString& fieldName, int adoType, const QVariant& value)
+QVariant convertFieldInput(const QString& fieldName, int adoType, const QVariant& value, const QLocale& locale)
 {
     if (!value.isValid() || value.isNull())
         return {};
     switch (odbctypes::valueKindForAdoType(adoType)) {
     case ValueKind::Text:
-        return convertText(fieldName, value);
+        return convertText(fieldName, value, locale);
     case ValueKind::Binary:
         if (value.metaType().id() != QMetaType::QByteArray)
             reject(fieldName, value, QStringLiteral("the field holds binary data"));
         return value;
     case ValueKind::Integer:
     case ValueKind::UnsignedInteger:
-        return convertInteger(fieldName, adoType, value);
+        return convertInteger(fieldName, adoType, value, locale);
     case ValueKind::Single:
     case ValueKind::Double:
-        return convertFloating(fieldName, adoType, value);
+        return convertFloating(fieldName, adoType, value, locale);
     case ValueKind::Decimal:
-        return convertDecimal(fieldName, value);
+        return convertDecimal(fieldName, value, locale);
     case ValueKind::Boolean:
-        return convertBoolean(fieldName, value);
+        return convertBoolean(fieldName, value, locale);
     case ValueKind::Date:
-        return convertDate(fieldName, value);
+        return convertDate(fieldName, value, locale);
     case ValueKind::Time:
-        return convertTime(fieldName, value);
+        return convertTime(fieldName, value, locale);
     case ValueKind::DateTime:
-        return convertDateTime(fieldName, value);
+        return convertDateTime(fieldName, value, locale);
     case ValueKind::Guid:
         return convertGuid(fieldName, value);
     }

@@ -5,6 +5,7 @@
 #include "datasource/AnsiCodePage.h"
 #include "datasource/DecimalNumber.h"
 #include "datasource/RecordSetError.h"
+#include "datasource/ValueText.h"
 
 #include <QDateTime>
 #include <QUuid>
@@ -98,9 +99,17 @@ QVariant coerceFloating(const FieldDefinition& field, const QVariant& value)
     if (!ok || value.metaType().id() == QMetaType::QByteArray)
         reject(field, value, QStringLiteral("it is not a number"));
     if (field.type == ado::adSingle) {
-        if (std::isfinite(d) && std::fabs(d) > double(std::numeric_limits<float>::max()))
+        if (value.metaType().id() == QMetaType::Float)
+            return value;
+        // A text is rounded to a float directly: through the double it could land on the neighbour, and
+        // the largest float's shortest text lies just above it.
+        const std::optional<float> f = value.metaType().id() == QMetaType::QString
+            ? valuetext::parseFloat(value.toString(), QLocale::c())
+            : std::fabs(d) <= double(std::numeric_limits<float>::max()) ? std::optional<float>(float(d))
+                                                                        : std::nullopt;
+        if (std::isfinite(d) && !(f && std::isfinite(*f)))
             reject(field, value, QStringLiteral("it is too large for a single-precision number"));
-        return QVariant::fromValue(float(d));
+        return QVariant::fromValue(f.value_or(float(d)));
     }
     return QVariant::fromValue(d);
 }

@@ -10,15 +10,24 @@ const QString ExtField = QStringLiteral("Ext");
 const QString StrField = QStringLiteral("Str");
 const QString FileField = QStringLiteral("File");
 
-// The stored Ext as the table holds it, padding blanks included: the comparison is exact, so "db "
-// typed with its blank matches the padded "db" row, as it would against the table file's own values.
+// The fixed-width Ext column pads "db" to "db ": a typed extension is what remains without the blanks
+// that padding would add, so "db" and "db " are the same extension.
+QString withoutPadding(QString text)
+{
+    while (text.endsWith(QLatin1Char(' ')))
+        text.chop(1);
+    return text;
+}
+
+// Compared exactly otherwise (case-sensitive): "MDB" is another extension than "mdb".
 bool extensionTaken(MemoryRecordSet& table, const QString& extension, std::optional<int> skippedPosition)
 {
+    const QString typed = withoutPadding(extension);
     int position = 0;
     for (table.MoveFirst(); !table.isEOF(); table.MoveNext(), ++position) {
         if (skippedPosition && position == *skippedPosition)
             continue;
-        if (table.Fields(ExtField).Value().toString() == extension)
+        if (withoutPadding(table.Fields(ExtField).Value().toString()) == typed)
             return true;
     }
     return false;
@@ -36,7 +45,8 @@ void moveToPosition(MemoryRecordSet& table, int position)
 FileDriverEntryCheck checkFileDriverEntry(MemoryRecordSet& table, const FileDriverRow& entry,
                                           std::optional<int> editedPosition)
 {
-    if (entry.Ext.size() != 3)
+    const qsizetype length = withoutPadding(entry.Ext).size();
+    if (length < 1 || length > 3 || entry.Ext.size() > 3)
         return FileDriverEntryCheck::ExtensionLength;
     if (table.RecordCount() > 0) {
         const bool taken = extensionTaken(table, entry.Ext, editedPosition);

@@ -17,8 +17,12 @@ namespace dorvane {
 enum class FileDriverEntryCheck
 {
     Accepted,
-    ExtensionLength, // the extension does not have exactly 3 characters (text t7)
-    ExtensionExists, // another row already has this extension, compared case-sensitively (text t8)
+    // The extension has not 1 to 3 characters (text t7). The column is three characters wide; "db" is as
+    // good an extension as "mdb", and the default table holds it.
+    ExtensionLength,
+    // Another row already has this extension, compared case-sensitively and without the blanks that
+    // pad a short one in the column (text t8).
+    ExtensionExists,
     TemplateMissing, // the connection string is empty ("Connection string is missing")
     PlaceholderMissing, // the connection string lacks "<path>" in any case (text t9)
 };

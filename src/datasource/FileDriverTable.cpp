@@ -12,9 +12,6 @@ const QString ExtField = QStringLiteral("Ext");
 const QString StrField = QStringLiteral("Str");
 const QString FileField = QStringLiteral("File");
 
-const QString TextDriver
-    = QStringLiteral("Driver={Microsoft Text Driver (*.txt; *.csv)};Dbq=<path>;Extensions=asc,csv,tab,txt;");
-
 // The fixed-width Ext column pads "db" to "db "; comparisons and the dialog see the extension itself.
 QString withoutPadding(QString text)
 {
@@ -32,7 +29,9 @@ bool isSeparator(QChar c)
 #endif
 }
 
-QString extensionOf(const QString& fileName)
+} // namespace
+
+QString fileExtensionOf(const QString& fileName)
 {
     const QString lower = fileName.toLower();
     qsizetype start = lower.size();
@@ -41,6 +40,8 @@ QString extensionOf(const QString& fileName)
     const qsizetype dot = lower.lastIndexOf(QLatin1Char('.'));
     return dot >= start ? lower.mid(dot + 1) : QString();
 }
+
+namespace {
 
 const QString TableKind = QStringLiteral("file-driver table");
 
@@ -51,25 +52,28 @@ QStringList tableFields()
 
 } // namespace
 
+QString sqliteFileTemplate()
+{
+    return QStringLiteral("Driver={SQLite3};Database=<path>;");
+}
+
+QString accessFileTemplate()
+{
+    return QStringLiteral("Driver={MDBTools};DBQ=<path>;");
+}
+
 const QList<FileDriverRow>& defaultFileDriverRows()
 {
+    // The drivers a Linux machine has: SQLite3 (libsqliteodbc) and MDB Tools (odbc-mdbtools, reads only).
+    // The desktop drivers of Windows (Excel, dBASE, Paradox, Text) have no counterpart here; their rows
+    // would only fail with "Can't open lib", and the Paradox row would take ".db" away from SQLite.
     static const QList<FileDriverRow> rows {
-        {QStringLiteral("mdb"),
-         QStringLiteral("Driver={Microsoft Access Driver (*.mdb)};Dbq=<path>;DefaultDir=;PWD=;;"), true},
-        {QStringLiteral("xls"),
-         QStringLiteral("Driver={Microsoft Excel Driver (*.xls)};Dbq=<path>;ReadOnly=False;PWD=;;"), true},
+        {QStringLiteral("mdb"), accessFileTemplate(), true},
         {QStringLiteral("dsn"), QStringLiteral("FILEDSN=<path>;Uid=;Pwd=;"), true},
         {QStringLiteral("udl"), QStringLiteral("FILEDSN=<path>;Uid=;Pwd=;"), true},
-        {QStringLiteral("dbf"), QStringLiteral("Driver={Microsoft dBASE Driver (*.dbf)};DriverID=277;Dbq=<path>;"),
-         false},
-        {QStringLiteral("db"),
-         QStringLiteral("Driver={Microsoft Paradox Driver (*.db)};DriverID=538;Fil=Paradox 5.X;DefaultDir=<path>;"
-                        "Dbq=<path>;CollatingSequence=ASCII;"),
-         false},
-        {QStringLiteral("txt"), TextDriver, false},
-        {QStringLiteral("csv"), TextDriver, false},
-        {QStringLiteral("tab"), TextDriver, false},
-        {QStringLiteral("asc"), TextDriver, false},
+        {QStringLiteral("db"), sqliteFileTemplate(), true},
+        {QStringLiteral("db3"), sqliteFileTemplate(), true},
+        {QStringLiteral("sl3"), sqliteFileTemplate(), true},
     };
     return rows;
 }
@@ -127,7 +131,7 @@ QString fileDriverPatterns(MemoryRecordSet& table)
 
 std::optional<FileDriverRow> findFileDriver(MemoryRecordSet& table, const QString& fileName)
 {
-    const QString extension = extensionOf(fileName);
+    const QString extension = fileExtensionOf(fileName);
     if (extension.isEmpty())
         return std::nullopt;
     for (table.MoveFirst(); !table.isEOF(); table.MoveNext()) {

@@ -15,12 +15,22 @@
 
 namespace dorvane {
 
+// The rows written when the table is missing, for the drivers of this platform (see the .cpp).
 const QList<FileDriverRow>& defaultFileDriverRows();
+
+// The templates of the default rows: SQLite files through the SQLite3 driver, Access files through MDB
+// Tools. Files found by their content (see FileContentDriver) use them too.
+QString sqliteFileTemplate();
+QString accessFileTemplate();
+
+// The extension the lookup compares: the lower-cased text after the last dot of the last path
+// component, "" when it has none.
+QString fileExtensionOf(const QString& fileName);
 
 // The program folder + "\sys\fdrv.dat" in this platform's spelling.
 QString fileDriverTablePath();
 
-// Builds the ten default rows in an open, updatable record set and saves it to `path`, replacing any file
+// Builds the default rows in an open, updatable record set and saves it to `path`, replacing any file
 // there. Returns the record set, still open.
 MemoryRecordSet BuildFileDriverTable(const QString& path = fileDriverTablePath());
 

@@ -4,6 +4,8 @@
 
 #include <QRegularExpression>
 
+#include <algorithm>
+
 namespace dorvane {
 
 namespace {
@@ -47,15 +49,19 @@ IdentifierQuoting IdentifierQuoting::forDataSource(const QString& dbmsName, cons
         || isAnyOf(dbmsName, {"ACCESS", "EXCEL", "TEXT", "DBASE", "PARADOX", "FOXPRO", "Visual FoxPro", "MDBTools"})
         || containsAny(driverName, {"odbcjt32", "aceodbc", "sqlsrv32", "msodbcsql", "sqlncli", "tdsodbc", "mdbodbc"});
     quoting.m_brackets = bracketFamily;
-    quoting.m_bracketsEscapeClosing = !sqlite;
+    if (sqlite)
+        quoting.m_notInBrackets = QStringLiteral("]'\";?{}");
     const QString trimmed = quoteCharacter.trimmed();
-    quoting.m_quoteCharacter = trimmed.isEmpty() && sqlite ? QStringLiteral("\"") : trimmed;
+    // SQLite's driver understands no other quotes (see the header), whatever it reports.
+    quoting.m_quoteCharacter = sqlite ? QStringLiteral("\"") : trimmed;
     return quoting;
 }
 
 QString IdentifierQuoting::quote(const QString& identifier) const
 {
-    if (m_brackets && (m_bracketsEscapeClosing || !identifier.contains(QLatin1Char(']'))))
+    const bool bracketsCarryIt
+        = std::none_of(m_notInBrackets.begin(), m_notInBrackets.end(), [&](QChar c) { return identifier.contains(c); });
+    if (m_brackets && bracketsCarryIt)
         return enclose(identifier, QStringLiteral("["), QStringLiteral("]"));
     if (!m_quoteCharacter.isEmpty())
         return enclose(identifier, m_quoteCharacter, m_quoteCharacter);

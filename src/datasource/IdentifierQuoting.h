@@ -3,8 +3,15 @@
 // Sources that accept brackets (SQLite, SQL Server, Access and the other desktop drivers) get the
 // familiar "[name]"; every other source gets its identifier quote character (SQL_IDENTIFIER_QUOTE_CHAR).
 // In every form a closing quote inside the name is written twice ("]" → "]]", '"' → '""'), so no name can
-// end its quotes early and smuggle SQL in. SQLite reads "[...]" up to the first "]" without any escape,
-// so there a name holding "]" goes into the double quotes instead (it could not be opened otherwise).
+// end its quotes early and smuggle SQL in.
+//
+// SQLite: the engine reads "[...]" up to the first "]" without any escape, and the SQLite3 ODBC driver
+// scans every SQL text itself before SQLite sees it: it counts "?" markers, refuses a ";" that is followed
+// by more text ("only one SQL statement allowed") and expands "{...}" escapes, skipping only what stands
+// in '...' or "..." (doubled quotes inside are fine); brackets and backquotes mean nothing to it. A name
+// holding any of ] ' " ; ? { } therefore goes into double quotes there, which both the driver and SQLite
+// read as one name whatever it holds (found by trying every ASCII character; other characters are
+// passed through untouched). Other names keep their brackets.
 #pragma once
 
 #include <QString>
@@ -32,7 +39,8 @@ public:
 
 private:
     bool m_brackets = true;
-    bool m_bracketsEscapeClosing = true; // false: "]]" inside brackets is not understood
+    // Characters that make a name leave the brackets for the quote character.
+    QString m_notInBrackets;
     QString m_quoteCharacter = QStringLiteral("\"");
 };
 

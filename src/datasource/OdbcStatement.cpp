@@ -1,8 +1,11 @@
 #include "datasource/OdbcStatement.h"
 
+#include "core/DataError.h"
 #include "datasource/OdbcDiagnostics.h"
 #include "datasource/OdbcText.h"
 
+#include <algorithm>
+#include <cmath>
 #include <cstring>
 
 namespace dorvane {
@@ -73,117 +76,84 @@ qint16 OdbcStatement::resultColumnCount()
     return count;
 }
 
-std::optional<QString> OdbcStatement::text(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer)
+namespace {
+
+// Reads one long column value piece by piece into a Result (QString or QByteArray) of Unit-sized
+// elements. The first piece goes into the reused buffer, which is all most values need. A longer value
+// goes straight into the result: when the driver tells the total length the rest comes in one call,
+// otherwise the room doubles from call to call. Time and copying stay linear in the length: the SQLite
+// driver converts the whole rest of a value anew for every SQL_C_WCHAR piece, so a value read in fixed
+// pieces cost time quadratic in its length (10 MB in 8 KB pieces: minutes).
+template<typename Result, typename Unit>
+std::optional<Result> readLongValue(const OdbcStatement& statement, SQLUSMALLINT column, SQLSMALLINT cType,
+                                    qsizetype terminatorUnits, std::vector<Unit>& buffer)
 {
+    constexpr SQLLEN unitSize = sizeof(Unit);
     if (buffer.size() < 2)
-        buffer.resize(4096);
-    const auto bufferBytes = [&] {
-        return SQLLEN(buffer.size() * sizeof(SQLWCHAR));
-    };
+        buffer.resize(size_t(8192 / unitSize));
     SQLLEN indicator = 0;
-    SQLRETURN rc = SQLGetData(handle(), column, SQL_C_WCHAR, buffer.data(), bufferBytes(), &indicator);
+    SQLRETURN rc
+        = SQLGetData(statement.handle(), column, cType, buffer.data(), SQLLEN(buffer.size()) * unitSize, &indicator);
     if (rc == SQL_NO_DATA)
-        return QString();
-    check(rc, "SQLGetData");
+        return Result();
+    checkOdbc(rc, statement.odbcHandle(), "SQLGetData");
     if (indicator == SQL_NULL_DATA)
         return std::nullopt;
-    const qsizetype capacity = qsizetype(buffer.size()) - 1; // room for the driver's terminating zero
-    if (indicator != SQL_NO_TOTAL && indicator / SQLLEN(sizeof(SQLWCHAR)) <= capacity)
-        return QString(reinterpret_cast<const QChar*>(buffer.data()), indicator / SQLLEN(sizeof(SQLWCHAR)));
+    const qsizetype capacity = qsizetype(buffer.size()) - terminatorUnits;
+    if (rc == SQL_SUCCESS || (indicator != SQL_NO_TOTAL && indicator / unitSize <= capacity)) {
+        const qsizetype length = indicator == SQL_NO_TOTAL ? capacity : qsizetype(indicator / unitSize);
+        return Result(reinterpret_cast<const typename Result::value_type*>(buffer.data()), length);
+    }
 
-    // Longer than the buffer: the first piece is in it, the driver hands over the rest piece by piece.
-    QString result;
-    if (indicator != SQL_NO_TOTAL)
-        result.reserve(indicator / SQLLEN(sizeof(SQLWCHAR)));
-    result.append(reinterpret_cast<const QChar*>(buffer.data()), capacity);
-    const size_t wanted = indicator != SQL_NO_TOTAL ? size_t(indicator / SQLLEN(sizeof(SQLWCHAR))) + 1 : 0;
-    if (wanted > buffer.size() && wanted <= MaxRetainedBuffer)
-        buffer.resize(wanted); // the next rows of this column will most likely fit in one call
+    Result result;
+    qsizetype got = capacity;
+    const qsizetype total = indicator != SQL_NO_TOTAL ? qsizetype(indicator / unitSize) : -1;
+    result.resize((total >= 0 ? total : 2 * capacity) + terminatorUnits);
+    std::memcpy(static_cast<void*>(result.data()), buffer.data(), size_t(capacity) * unitSize);
+    // The next rows of this column will most likely fit in one call.
+    if (total >= 0 && size_t(total + terminatorUnits) > buffer.size()
+        && size_t(total + terminatorUnits) <= MaxRetainedBuffer)
+        buffer.resize(size_t(total + terminatorUnits));
     while (true) {
-        rc = SQLGetData(handle(), column, SQL_C_WCHAR, buffer.data(), bufferBytes(), &indicator);
+        const qsizetype room = result.size() - got;
+        rc = SQLGetData(statement.handle(), column, cType, reinterpret_cast<Unit*>(result.data()) + got,
+                        SQLLEN(room) * unitSize, &indicator);
         if (rc == SQL_NO_DATA)
             break;
-        check(rc, "SQLGetData");
-        const qsizetype room = qsizetype(buffer.size()) - 1;
-        const qsizetype piece = indicator == SQL_NO_TOTAL || indicator / SQLLEN(sizeof(SQLWCHAR)) > room
-            ? room
-            : indicator / SQLLEN(sizeof(SQLWCHAR));
-        result.append(reinterpret_cast<const QChar*>(buffer.data()), piece);
-        if (rc == SQL_SUCCESS)
+        checkOdbc(rc, statement.odbcHandle(), "SQLGetData");
+        const qsizetype filled = room - terminatorUnits;
+        if (rc == SQL_SUCCESS || (indicator != SQL_NO_TOTAL && indicator / unitSize <= filled)) {
+            got += indicator == SQL_NO_TOTAL ? filled : std::min(filled, qsizetype(indicator / unitSize));
             break;
+        }
+        // Cut again: the driver did not know the length, or it was longer than it said.
+        got += filled;
+        const qsizetype rest = indicator != SQL_NO_TOTAL ? qsizetype(indicator / unitSize) - filled : got;
+        result.resize(got + std::max<qsizetype>(rest, 1) + terminatorUnits);
     }
+    result.resize(got);
     return result;
+}
+
+} // namespace
+
+std::optional<QString> OdbcStatement::text(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer)
+{
+    return readLongValue<QString>(*this, column, SQL_C_WCHAR, 1, buffer);
 }
 
 std::optional<QString> OdbcStatement::utf8Text(SQLUSMALLINT column, std::vector<char>& buffer)
 {
-    if (buffer.size() < 2)
-        buffer.resize(8192);
-    SQLLEN indicator = 0;
-    SQLRETURN rc = SQLGetData(handle(), column, SQL_C_CHAR, buffer.data(), SQLLEN(buffer.size()), &indicator);
-    if (rc == SQL_NO_DATA)
-        return QString();
-    check(rc, "SQLGetData");
-    if (indicator == SQL_NULL_DATA)
+    // The bytes of a long value are joined before decoding, so a character split between pieces stays whole.
+    const std::optional<QByteArray> bytes = readLongValue<QByteArray>(*this, column, SQL_C_CHAR, 1, buffer);
+    if (!bytes)
         return std::nullopt;
-    const qsizetype capacity = qsizetype(buffer.size()) - 1; // room for the driver's terminating zero
-    if (indicator != SQL_NO_TOTAL && indicator <= capacity)
-        return QString::fromUtf8(buffer.data(), qsizetype(indicator));
-
-    QByteArray bytes;
-    if (indicator != SQL_NO_TOTAL)
-        bytes.reserve(qsizetype(indicator));
-    bytes.append(buffer.data(), capacity);
-    const size_t wanted = indicator != SQL_NO_TOTAL ? size_t(indicator) + 1 : 0;
-    if (wanted > buffer.size() && wanted <= MaxRetainedBuffer)
-        buffer.resize(wanted);
-    while (true) {
-        rc = SQLGetData(handle(), column, SQL_C_CHAR, buffer.data(), SQLLEN(buffer.size()), &indicator);
-        if (rc == SQL_NO_DATA)
-            break;
-        check(rc, "SQLGetData");
-        const qsizetype room = qsizetype(buffer.size()) - 1;
-        const qsizetype piece = indicator == SQL_NO_TOTAL || indicator > room ? room : qsizetype(indicator);
-        bytes.append(buffer.data(), piece);
-        if (rc == SQL_SUCCESS)
-            break;
-    }
-    return QString::fromUtf8(bytes);
+    return QString::fromUtf8(*bytes);
 }
 
 std::optional<QByteArray> OdbcStatement::binary(SQLUSMALLINT column, std::vector<char>& buffer)
 {
-    if (buffer.empty())
-        buffer.resize(8192);
-    SQLLEN indicator = 0;
-    SQLRETURN rc = SQLGetData(handle(), column, SQL_C_BINARY, buffer.data(), SQLLEN(buffer.size()), &indicator);
-    if (rc == SQL_NO_DATA)
-        return QByteArray();
-    check(rc, "SQLGetData");
-    if (indicator == SQL_NULL_DATA)
-        return std::nullopt;
-    const qsizetype capacity = qsizetype(buffer.size());
-    if (indicator != SQL_NO_TOTAL && indicator <= capacity)
-        return QByteArray(buffer.data(), indicator);
-
-    QByteArray result;
-    if (indicator != SQL_NO_TOTAL)
-        result.reserve(indicator);
-    result.append(buffer.data(), capacity);
-    if (indicator != SQL_NO_TOTAL && size_t(indicator) > buffer.size() && size_t(indicator) <= MaxRetainedBuffer)
-        buffer.resize(size_t(indicator));
-    while (true) {
-        rc = SQLGetData(handle(), column, SQL_C_BINARY, buffer.data(), SQLLEN(buffer.size()), &indicator);
-        if (rc == SQL_NO_DATA)
-            break;
-        check(rc, "SQLGetData");
-        const qsizetype room = qsizetype(buffer.size());
-        const qsizetype piece = indicator == SQL_NO_TOTAL || indicator > room ? room : qsizetype(indicator);
-        result.append(buffer.data(), piece);
-        if (rc == SQL_SUCCESS)
-            break;
-    }
-    return result;
+    return readLongValue<QByteArray>(*this, column, SQL_C_BINARY, 0, buffer);
 }
 
 namespace {
@@ -229,13 +199,56 @@ std::optional<bool> OdbcStatement::bit(SQLUSMALLINT column)
     return *value != 0;
 }
 
+std::optional<qint64> OdbcStatement::integer(SQLUSMALLINT column, SQLSMALLINT sqlType)
+{
+    switch (sqlType) {
+    case SQL_INTEGER:
+        return fixedValue<SQLINTEGER>(*this, column, SQL_C_SLONG);
+    case SQL_SMALLINT:
+        return fixedValue<SQLSMALLINT>(*this, column, SQL_C_SSHORT);
+    case SQL_TINYINT:
+        return fixedValue<SQLSCHAR>(*this, column, SQL_C_STINYINT);
+    default:
+        return int64(column);
+    }
+}
+
+std::optional<quint64> OdbcStatement::unsignedInteger(SQLUSMALLINT column, SQLSMALLINT sqlType)
+{
+    switch (sqlType) {
+    case SQL_INTEGER:
+        return fixedValue<SQLUINTEGER>(*this, column, SQL_C_ULONG);
+    case SQL_SMALLINT:
+        return fixedValue<SQLUSMALLINT>(*this, column, SQL_C_USHORT);
+    case SQL_TINYINT:
+        return fixedValue<SQLCHAR>(*this, column, SQL_C_UTINYINT);
+    default:
+        return uint64(column);
+    }
+}
+
 std::optional<qint64> OdbcStatement::scalarInt64()
 {
     if (!fetch())
         return std::nullopt;
-    const auto value = int64(1);
+    char digits[64] = {};
+    SQLLEN indicator = 0;
+    const SQLRETURN rc = SQLGetData(handle(), 1, SQL_C_CHAR, digits, SQLLEN(sizeof digits), &indicator);
+    check(rc, "SQLGetData");
     closeCursor();
-    return value;
+    if (indicator == SQL_NULL_DATA)
+        return std::nullopt;
+    const QByteArray text = QByteArray(digits, qsizetype(qstrnlen(digits, sizeof digits))).trimmed();
+    bool ok = false;
+    const qint64 value = text.toLongLong(&ok);
+    if (ok)
+        return value;
+    const double number = text.toDouble(&ok); // "37.0" from a driver that counts in decimals
+    if (ok && std::isfinite(number))
+        return qint64(std::llround(number));
+    throw DataError(
+        QStringLiteral("Dorvane.Recordset"),
+        QStringLiteral("The driver answered a count with \"%1\", which is no number.").arg(QString::fromUtf8(text)));
 }
 
 } // namespace dorvane

@@ -36,8 +36,9 @@ public:
     qint16 resultColumnCount();
 
     // Column values of the current row; nullopt is NULL. A column is read once and in column order.
-    // Text and binary values are read in pieces through buffer, so no length is ever cut; the buffer grows
-    // to fit long values so that the next rows take one call.
+    // Text and binary values of any length are read whole, in time linear in their length: the first
+    // piece through buffer, the rest of a longer value straight into the result (see readLongValue). The
+    // buffer grows to fit values up to 1 Mi units, so that the next rows take one call.
     std::optional<QString> text(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer);
     std::optional<QByteArray> binary(SQLUSMALLINT column, std::vector<char>& buffer);
     // Text that the driver delivers as UTF-8 through SQL_C_CHAR (see Connection::deliversUtf8Text). The
@@ -45,12 +46,19 @@ public:
     std::optional<QString> utf8Text(SQLUSMALLINT column, std::vector<char>& buffer);
     std::optional<qint64> int64(SQLUSMALLINT column);
     std::optional<quint64> uint64(SQLUSMALLINT column);
+    // An integer column of the given SQL type, read with the C type that ODBC pairs with it by default
+    // (SQL_INTEGER as SQL_C_SLONG, SQL_SMALLINT as SQL_C_SSHORT, ...): every driver converts to that one,
+    // while some (MDB Tools) refuse SQL_C_SBIGINT for a 32-bit column.
+    std::optional<qint64> integer(SQLUSMALLINT column, SQLSMALLINT sqlType);
+    std::optional<quint64> unsignedInteger(SQLUSMALLINT column, SQLSMALLINT sqlType);
     std::optional<double> real(SQLUSMALLINT column);
     std::optional<float> single(SQLUSMALLINT column);
     std::optional<bool> bit(SQLUSMALLINT column);
 
     // Convenience for statements that yield one number (SELECT COUNT(*)): the first column of the
-    // first row, or nullopt when there is no row or it is NULL.
+    // first row, or nullopt when there is no row or it is NULL. Read as text, which every driver
+    // delivers for a number: MDB Tools reports COUNT(*) as a character column and copies its digits into
+    // whatever buffer it is given. Throws DataError for a text that is no number.
     std::optional<qint64> scalarInt64();
 
 private:

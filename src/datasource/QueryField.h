@@ -60,6 +60,7 @@ private:
     QVariant m_value;
     // Dates, times, decimals and GUIDs also keep the driver's own text: compared in an UPDATE's WHERE it
     // matches what is stored, where a re-formatted value might not ("10:20:30" against "10:20:30.000").
+    // So do doubles on a connection that rounds them to text (Connection::roundsRealsToText).
     QString m_storedText;
     QVariant m_original;
     bool m_changed = false;

@@ -11,6 +11,7 @@
 #include "datasource/OdbcText.h"
 #include "datasource/ReadingKey.h"
 #include "datasource/RowUpdate.h"
+#include "datasource/SqliteColumnNames.h"
 
 #include <limits>
 
@@ -81,15 +82,14 @@ void QueryRecordSet::open(Connection& connection, const QString& source, const Q
         m_statement = std::make_unique<OdbcStatement>(connection.handle());
         m_connection = &connection;
         m_utf8Text = connection.deliversUtf8Text();
+        m_realsAsText = connection.roundsRealsToText();
         connection.attach(this);
         m_source = source;
         m_tableName = tableName;
         m_statement->prepare(source);
-        if (m_statement->resultColumnCount() == 0) {
-            // Some drivers describe a result only once it has run.
+        // Some drivers (MDB Tools) describe a result only once it has run; it is then read from there.
+        if (m_statement->resultColumnCount() == 0)
             execute();
-            runQuery = false;
-        }
         describeColumns();
         if (runQuery) {
             if (!m_executed)
@@ -142,6 +142,13 @@ void QueryRecordSet::describeColumns()
         field.m_type = odbctypes::adoTypeForSqlType(reportedType, integerType && isUnsigned == SQL_TRUE);
         field.m_kind = odbctypes::valueKindForAdoType(field.m_type);
         field.m_definedSize = definedSizeFor(field.m_kind, columnSize, displaySize);
+    }
+    if (!m_tableName.isEmpty() && m_connection->dbmsName().compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0) {
+        const QStringList names = SqliteColumnNames::of(m_connection->handle(), m_tableName);
+        if (names.size() == qsizetype(m_fields.size())) {
+            for (size_t i = 0; i < m_fields.size(); ++i)
+                m_fields[i].m_name = SqliteColumnNames::restored(m_fields[i].m_name, names[qsizetype(i)]);
+        }
     }
 }
 
@@ -339,7 +346,7 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
         return;
     }
     case ValueKind::Integer: {
-        const std::optional<qint64> n = statement.int64(column);
+        const std::optional<qint64> n = statement.integer(column, field.m_sqlType);
         if (!n)
             field.m_value = QVariant();
         else if (field.m_type == ado::adBigInt)
@@ -349,7 +356,7 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
         return;
     }
     case ValueKind::UnsignedInteger: {
-        const std::optional<quint64> n = statement.uint64(column);
+        const std::optional<quint64> n = statement.unsignedInteger(column, field.m_sqlType);
         if (!n)
             field.m_value = QVariant();
         else if (field.m_type == ado::adUnsignedBigInt)
@@ -366,6 +373,12 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
         return;
     }
     case ValueKind::Double: {
+        if (m_realsAsText) {
+            std::optional<QString> text = statement.utf8Text(column, m_utf8Buffer);
+            field.m_value = text ? drivertext::parseReal(*text) : QVariant();
+            field.m_storedText = text ? std::move(*text) : QString();
+            return;
+        }
         const std::optional<double> d = statement.real(column);
         field.m_value = d ? QVariant::fromValue(*d) : QVariant();
         return;

@@ -96,6 +96,9 @@ public:
     // in the order of its INTEGER PRIMARY KEY; a table read in pieces is read in the order of its key);
     // the record set skips it when it comes by again, so each row is still read once and RecordCount rows
     // are read.
+    // A field given back the very value it was read with is not written (a driver that rounds what it
+    // reads would otherwise change the stored value); when no other field changed, the row is only
+    // checked to be there, once, with its former values, and the same errors apply.
     // After success the fields hold the new values as their unchanged values. After a failure the
     // changes are dropped and the fields show the row as it was read. Nothing changed: does nothing.
     void Update();
@@ -142,6 +145,7 @@ private:
     std::vector<char> m_binaryBuffer;
     std::vector<char> m_utf8Buffer;
     bool m_utf8Text = false; // the connection delivers text fastest as UTF-8
+    bool m_realsAsText = false; // doubles are read as the driver's text (Connection::roundsRealsToText)
 };
 
 } // namespace dorvane

@@ -6,11 +6,12 @@
 #include "datasource/OdbcDiagnostics.h"
 #include "datasource/OdbcStatement.h"
 #include "datasource/OdbcText.h"
+#include "datasource/StatementParameters.h"
 
 #include <QStringList>
 
 #include <algorithm>
-#include <deque>
+#include <cstring>
 #include <map>
 
 #include <sqlext.h>
@@ -26,153 +27,61 @@ DataError updateError(const QString& description)
     return DataError(QStringLiteral("Dorvane.Recordset"), description);
 }
 
-bool isCharacterType(int sqlType)
-{
-    switch (sqlType) {
-    case SQL_CHAR:
-    case SQL_VARCHAR:
-    case SQL_LONGVARCHAR:
-    case SQL_WCHAR:
-    case SQL_WVARCHAR:
-    case SQL_WLONGVARCHAR:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// The values of one statement's parameters, kept at fixed addresses until the statement has run.
-class Parameters
-{
-public:
-    void add(const QueryField& field, const QVariant& value, const QString& driverText)
-    {
-        Parameter& p = m_parameters.emplace_back();
-        p.sqlType = SQLSMALLINT(field.sqlType());
-        p.columnSize = field.columnSize();
-        p.digits = SQLSMALLINT(field.decimalDigits());
-        const bool isNull = !value.isValid() || value.isNull();
-        switch (field.valueKind()) {
-        case ValueKind::Text:
-            setText(p, value.toString());
-            if (!isCharacterType(p.sqlType))
-                p.sqlType = SQL_WLONGVARCHAR;
-            break;
-        case ValueKind::Binary:
-            p.cType = SQL_C_BINARY;
-            p.bytes = value.toByteArray();
-            p.buffer = p.bytes.data();
-            p.bufferLength = p.bytes.size();
-            p.indicator = p.bytes.size();
-            p.columnSize = std::max<SQLULEN>(1, SQLULEN(p.bytes.size()));
-            break;
-        case ValueKind::Integer:
-            p.cType = SQL_C_SBIGINT;
-            p.integer = value.toLongLong();
-            p.buffer = &p.integer;
-            p.indicator = sizeof p.integer;
-            break;
-        case ValueKind::UnsignedInteger:
-            p.cType = SQL_C_UBIGINT;
-            p.unsignedInteger = value.toULongLong();
-            p.buffer = &p.unsignedInteger;
-            p.indicator = sizeof p.unsignedInteger;
-            break;
-        case ValueKind::Single:
-        case ValueKind::Double:
-            p.cType = SQL_C_DOUBLE;
-            p.real = value.toDouble();
-            p.buffer = &p.real;
-            p.indicator = sizeof p.real;
-            break;
-        case ValueKind::Boolean:
-            p.cType = SQL_C_BIT;
-            p.bit = value.toBool() ? 1 : 0;
-            p.buffer = &p.bit;
-            p.indicator = sizeof p.bit;
-            break;
-        case ValueKind::Date:
-        case ValueKind::Time:
-        case ValueKind::DateTime:
-        case ValueKind::Decimal:
-        case ValueKind::Guid: {
-            const SQLULEN declared = p.columnSize;
-            setText(p, driverText);
-            if (declared > 0)
-                p.columnSize = std::max(declared, p.columnSize);
-            break;
-        }
-        }
-        if (isNull) {
-            p.indicator = SQL_NULL_DATA;
-            if (p.cType == SQL_C_WCHAR || p.cType == SQL_C_BINARY)
-                p.columnSize = std::max<SQLULEN>(1, field.columnSize());
-        }
-    }
-
-    void bind(const OdbcStatement& statement)
-    {
-        SQLUSMALLINT number = 1;
-        for (Parameter& p : m_parameters) {
-            checkOdbc(SQLBindParameter(statement.handle(), number++, SQL_PARAM_INPUT, p.cType, p.sqlType, p.columnSize,
-                                       p.digits, p.buffer, p.bufferLength, &p.indicator),
-                      statement.odbcHandle(), "SQLBindParameter");
-        }
-    }
-
-private:
-    struct Parameter
-    {
-        SQLSMALLINT cType = SQL_C_WCHAR;
-        SQLSMALLINT sqlType = SQL_WVARCHAR;
-        SQLULEN columnSize = 0;
-        SQLSMALLINT digits = 0;
-        SQLPOINTER buffer = nullptr;
-        SQLLEN bufferLength = 0;
-        SQLLEN indicator = 0;
-        QString text;
-        QByteArray bytes;
-        SQLBIGINT integer = 0;
-        SQLUBIGINT unsignedInteger = 0;
-        SQLDOUBLE real = 0;
-        unsigned char bit = 0;
-    };
-
-    static void setText(Parameter& p, const QString& text)
-    {
-        p.cType = SQL_C_WCHAR;
-        p.text = text;
-        p.buffer = p.text.data();
-        p.bufferLength = SQLLEN(p.text.size() * sizeof(SQLWCHAR));
-        p.indicator = p.bufferLength;
-        p.columnSize = std::max<SQLULEN>(1, SQLULEN(p.text.size()));
-    }
-
-    std::deque<Parameter> m_parameters;
-};
-
 // The statement, its parameters in order, and the WHERE part on its own for counting first.
 struct UpdateStatement
 {
+    explicit UpdateStatement(StatementParameters::TextEncoding encoding)
+        : setParameters(encoding), whereParameters(encoding)
+    {
+    }
+
     QString update;
     QString countMatches;
-    Parameters setParameters; // SET values followed by the WHERE values
-    Parameters whereParameters; // the WHERE values alone
+    StatementParameters setParameters; // SET values followed by the WHERE values
+    StatementParameters whereParameters; // the WHERE values alone
     std::vector<size_t> changed;
+    std::vector<size_t> written; // the changed fields whose value differs from the one read
     std::map<size_t, QString> newDriverTexts;
 };
+
+// True when a value written into a field is the one it was read with: then nothing needs writing, and
+// writing it could still change the stored value where the driver rounds what it reads (see
+// Connection::roundsRealsToText) or fire the table's update triggers for nothing. Numbers compare by
+// their bits, so -0 differs from 0.
+bool sameValue(const QVariant& a, const QVariant& b)
+{
+    if (a.isNull() || b.isNull())
+        return a.isNull() && b.isNull();
+    if (a.metaType() != b.metaType())
+        return false;
+    if (a.metaType().id() == QMetaType::Double) {
+        const double x = a.toDouble();
+        const double y = b.toDouble();
+        return std::memcmp(&x, &y, sizeof x) == 0;
+    }
+    if (a.metaType().id() == QMetaType::Float) {
+        const float x = a.toFloat();
+        const float y = b.toFloat();
+        return std::memcmp(&x, &y, sizeof x) == 0;
+    }
+    return a == b;
+}
 
 UpdateStatement buildStatement(const Connection& connection, const QString& tableName,
                                const std::vector<QueryField>& fields, const std::vector<int>& rowIdentity)
 {
-    UpdateStatement statement;
+    UpdateStatement statement(connection.bindsUtf8Text() ? StatementParameters::TextEncoding::Utf8
+                                                         : StatementParameters::TextEncoding::Utf16);
     for (size_t i = 0; i < fields.size(); ++i) {
-        if (fields[i].isChanged())
+        if (fields[i].isChanged()) {
             statement.changed.push_back(i);
+            if (!sameValue(fields[i].Value(), fields[i].OriginalValue()))
+                statement.written.push_back(i);
+        }
     }
 
     QStringList assignments;
-    for (size_t i : statement.changed) {
+    for (size_t i : statement.written) {
         const QueryField& field = fields[i];
         assignments.append(connection.quoteIdentifier(field.Name()) + QStringLiteral(" = ?"));
         QString driverText;
@@ -203,6 +112,13 @@ UpdateStatement buildStatement(const Connection& connection, const QString& tabl
         const QString column = connection.quoteIdentifier(field.Name());
         if (original.isNull()) {
             conditions.append(column + QStringLiteral(" IS NULL"));
+            continue;
+        }
+        if (field.valueKind() == ValueKind::Double && !field.storedText().isEmpty()) {
+            // The driver's rounded text of the stored REAL is SQLite's own text of it.
+            conditions.append(QStringLiteral("CAST(") + column + QStringLiteral(" AS TEXT) = ?"));
+            statement.setParameters.addText(field.storedText());
+            statement.whereParameters.addText(field.storedText());
             continue;
         }
         conditions.append(column + QStringLiteral(" = ?"));
@@ -313,18 +229,22 @@ void writeInTransaction(Connection& connection, UpdateStatement& statement)
     SQLSetConnectAttr(dbc, SQL_ATTR_AUTOCOMMIT, reinterpret_cast<SQLPOINTER>(SQL_AUTOCOMMIT_ON), 0);
 }
 
+// The row must still be there with the values it was read with, and only once.
+void requireOneMatchingRow(Connection& connection, UpdateStatement& statement)
+{
+    OdbcStatement count(connection.handle());
+    count.prepare(statement.countMatches);
+    statement.whereParameters.bind(count);
+    count.execute();
+    const qint64 matches = count.scalarInt64().value_or(0);
+    if (matches != 1)
+        throw updateError(mismatchDescription(matches));
+}
+
 // Without transactions nothing can be undone, so the matching rows are counted before writing.
 void writeAfterCounting(Connection& connection, UpdateStatement& statement)
 {
-    {
-        OdbcStatement count(connection.handle());
-        count.prepare(statement.countMatches);
-        statement.whereParameters.bind(count);
-        count.execute();
-        const qint64 matches = count.scalarInt64().value_or(0);
-        if (matches != 1)
-            throw updateError(mismatchDescription(matches));
-    }
+    requireOneMatchingRow(connection, statement);
     const qint64 rows = runUpdate(connection, statement);
     if (rows != 1 && rows != -1) {
         throw updateError(QStringLiteral("The data source changed %1 rows instead of one and cannot undo it, "
@@ -353,6 +273,9 @@ QStringList primaryKeyColumns(Connection& connection, const QString& tableName)
     QByteArray table = odbctext::encode(tableName);
     checkOdbc(SQLPrimaryKeys(statement.handle(), nullptr, 0, nullptr, 0, odbctext::sqlChars(table), SQL_NTS),
               statement.odbcHandle(), "SQLPrimaryKeys");
+    // A driver may answer the call without making its result (MDB Tools' stubs): nothing to fetch then.
+    if (statement.resultColumnCount() < 6)
+        return {};
     std::vector<SQLWCHAR> buffer(256);
     std::map<qint64, QString> bySequence;
     while (statement.fetch()) {
@@ -374,6 +297,8 @@ QStringList bestRowIdentifier(Connection& connection, const QString& tableName)
     checkOdbc(SQLSpecialColumns(statement.handle(), SQL_BEST_ROWID, nullptr, 0, nullptr, 0, odbctext::sqlChars(table),
                                 SQL_NTS, SQL_SCOPE_CURROW, SQL_NULLABLE),
               statement.odbcHandle(), "SQLSpecialColumns");
+    if (statement.resultColumnCount() < 8) // as for SQLPrimaryKeys
+        return {};
     std::vector<SQLWCHAR> buffer(256);
     QStringList names;
     while (statement.fetch()) {
@@ -412,6 +337,16 @@ void RowUpdate::write(Connection& connection, const QString& tableName, std::vec
     UpdateStatement statement = buildStatement(connection, tableName, fields, rowIdentity);
     if (statement.changed.empty())
         return;
+    if (statement.written.empty()) {
+        // Every change writes back the value read: nothing to write, but the save must still fail, as a
+        // write would, when the row has changed meanwhile.
+        requireOneMatchingRow(connection, statement);
+        for (size_t i : statement.changed) {
+            fields[i].m_original = QVariant();
+            fields[i].m_changed = false;
+        }
+        return;
+    }
     switch (connection.rowUpdateGuard()) {
     case Connection::RowUpdateGuard::Savepoint:
         writeWithSavepoint(connection, statement);
@@ -425,8 +360,12 @@ void RowUpdate::write(Connection& connection, const QString& tableName, std::vec
     }
     for (size_t i : statement.changed) {
         QueryField& field = fields[i];
-        const auto text = statement.newDriverTexts.find(i);
-        field.m_storedText = text != statement.newDriverTexts.end() ? text->second : QString();
+        if (std::find(statement.written.begin(), statement.written.end(), i) != statement.written.end()) {
+            // Without a driver text of its own a written double is named by its value next time, which
+            // the driver stored exactly.
+            const auto text = statement.newDriverTexts.find(i);
+            field.m_storedText = text != statement.newDriverTexts.end() ? text->second : QString();
+        }
         field.m_original = QVariant();
         field.m_changed = false;
     }

@@ -1,5 +1,7 @@
 #include "engine/FieldText.h"
 
+#include "datasource/ValueText.h"
+
 #include <QDate>
 #include <QDateTime>
 #include <QTime>
@@ -34,10 +36,7 @@ public:
     {
         m_locale.setNumberOptions(m_locale.numberOptions() | QLocale::OmitGroupSeparator);
         m_asciiIntegers = m_locale.zeroDigit() == QLatin1String("0") && m_locale.negativeSign() == QLatin1String("-");
-        // The short date with a four-digit year: "1/5/25" would read back as 2025 for 1925.
-        m_dateFormat = m_locale.dateFormat(QLocale::ShortFormat);
-        if (!m_dateFormat.contains(QLatin1String("yyyy")))
-            m_dateFormat.replace(QLatin1String("yy"), QLatin1String("yyyy"));
+        m_dateFormat = valuetext::dateFormat(m_locale);
         m_dateTokens = parseDateFormat(m_dateFormat);
     }
 
@@ -148,8 +147,8 @@ QString dateText(const QDate& date, const LocaleTexts& texts)
 // format would drop the seconds and the long one adds a time zone that a field's value does not have.
 QString timeText(const QTime& time, const LocaleTexts&)
 {
-    // The pattern holds digits and colons only, the same in every locale.
-    return time.toString(time.msec() ? QStringLiteral("HH:mm:ss.zzz") : QStringLiteral("HH:mm:ss"));
+    // The pattern holds digits, colons and a point only, the same in every locale.
+    return time.toString(valuetext::timeFormat(time));
 }
 
 // "-1234.50" as the locale writes it ("-1234,50" in German); a text that is no plain decimal number
@@ -225,11 +224,11 @@ QString fieldValueToText(const QVariant& value, int adoType, const QLocale& base
     case QMetaType::ULong:
         return texts.integerText(value.toULongLong());
     case QMetaType::Double:
-        return locale.toString(value.toDouble(), 'g', QLocale::FloatingPointShortest);
+        return valuetext::doubleText(value.toDouble(), locale);
     case QMetaType::Float:
-        // The shortest text of the double would show 0.1f as 0.100000001490116; seven significant digits
-        // are what a single-precision value holds.
-        return locale.toString(double(value.toFloat()), 'g', 7);
+        // The shortest text of the float itself: the double's would show 0.1f as 0.100000001490116, and
+        // seven digits would lose 123456.79f (shown "123456.8", which reads back as another float).
+        return valuetext::floatText(value.toFloat(), locale);
     case QMetaType::QDate:
         return dateText(value.toDate(), texts);
     case QMetaType::QTime:

@@ -1,9 +1,10 @@
 // Turning a field value into the text that matching and the views work on, with the system's regional
 // settings: numbers, currency and dates as the locale writes them, booleans as words.
 //
-// The text is also what a save writes back (read with the same locale), so it never drops what the value
-// holds: numbers carry no group separators (they would break a search for "12345" and overflow the
-// field's display size), dates carry a four-digit year, and times carry their seconds.
+// The text is also what a save writes back (read with the same locale by convertFieldInput), so it never
+// drops what the value holds: numbers carry no group separators (they would break a search for "12345"
+// and overflow the field's display size) and are the shortest text that reads back as the same value,
+// dates carry a four-digit year, and times carry their seconds and milliseconds (see ValueText).
 #pragma once
 
 #include "core/AdoTypes.h"

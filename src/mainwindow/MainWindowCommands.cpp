@@ -202,14 +202,28 @@ void MainWindowCommands::Quit()
 
 void MainWindowCommands::OpenDB()
 {
-    if (confirmNoRun())
-        m_opener.OpenDatabaseFile();
+    if (!confirmNoRun())
+        return;
+    const QString before = m_state.ConnectionString;
+    m_opener.OpenDatabaseFile();
+    forgetSavedTableOfAnotherSource(before);
 }
 
 void MainWindowCommands::OpenConnection()
 {
-    if (confirmNoRun())
-        m_opener.OpenDataLink();
+    if (!confirmNoRun())
+        return;
+    const QString before = m_state.ConnectionString;
+    m_opener.OpenDataLink();
+    forgetSavedTableOfAnotherSource(before);
+}
+
+void MainWindowCommands::forgetSavedTableOfAnotherSource(const QString& before)
+{
+    // All-tables mode going off brings back the table chosen before it went on; once another source is
+    // open that table is not one of its tables.
+    if (m_state.ConnectionString != before && m_state.isOpen())
+        m_savedTable = m_tools.tableText();
 }
 
 void MainWindowCommands::TableChosen(const QString& text)

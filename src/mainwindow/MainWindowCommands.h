@@ -68,6 +68,7 @@ private:
     void Help();
     void Update();
     void setSourceCaption(const QString& name, const QString& separator);
+    void forgetSavedTableOfAnotherSource(const QString& connectionStringBefore);
 
     MainSurface& m_surface;
     ToolCatalogue& m_tools;

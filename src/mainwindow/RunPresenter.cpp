@@ -105,7 +105,9 @@ void RunPresenter::applyTools(RunSession::Phase phase)
         case When::RecordsLeft:
             return !s.isRecordsetOpen() || s.CurRecord < m_session.recordCount() - 1;
         case When::FieldShown:
-            return s.isRecordsetOpen() && !s.RunRecordset->IsEOF() && s.CurField >= 0
+            // Not before the walk has stopped where it saves its position: a save then would write into
+            // whatever field the position named before.
+            return !m_walking && s.isRecordsetOpen() && !s.RunRecordset->IsEOF() && s.CurField >= 0
                 && s.CurField < m_session.fieldCount();
         }
         return false;
@@ -512,18 +514,14 @@ void RunPresenter::ShowCurrentField()
 {
     m_surface.SetInterface(false);
     const RunState& s = m_session.state();
-    if (!s.isRecordsetOpen() || s.RunRecordset->IsEOF() || s.CurField < 0 || s.CurField >= m_session.fieldCount()) {
-        m_tools.setEnabled(ToolId::Save, false);
-        m_tools.setEnabled(ToolId::Replace, false);
+    applyTools(RunSession::Phase::Paused);
+    if (!s.isRecordsetOpen() || s.RunRecordset->IsEOF() || s.CurField < 0 || s.CurField >= m_session.fieldCount())
         return;
-    }
     const FieldSnapshot field = m_session.fieldSnapshot(s.CurField);
     const QString text = fieldValueToText(field.value, field.type);
     const EditorValue shown = text.isNull() ? EditorValue() : EditorValue(text);
     m_surface.setOriginalView(shown);
     m_surface.setReplacedView(shown);
-    m_tools.setEnabled(ToolId::Save, true);
-    m_tools.setEnabled(ToolId::Replace, true);
     m_surface.setStatusText(4, DataTypeName(field.type));
     const int maxLength = HitDisplay::replacedMaxLength(field.definedSize);
     m_surface.setReplacedMaxLength(maxLength);

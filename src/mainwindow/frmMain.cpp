@@ -1,5 +1,6 @@
 #include "mainwindow/frmMain.h"
 
+#include "appicon/ApplicationIcon.h"
 #include "core/ProductInfo.h"
 #include "mainwindow/LockableCheckBox.h"
 #include "mainwindow/LockableRadioButton.h"
@@ -40,6 +41,9 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(ProductName);
+    // Its own icon rather than the application's, which in a host is the host's; dialogs opened over
+    // the window show it too.
+    setWindowIcon(applicationIcon());
     for (EditorCommand command : AllEditorCommands)
         m_commandTexts.insert(command, MainWindowCaptions::defaultCommandText(command));
 

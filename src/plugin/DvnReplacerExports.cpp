@@ -425,6 +425,8 @@ int dvnreplacer_run_program(int argc, char** argv)
             gate.record(StartupGate::Verdict::Admitted);
             startWindowAsHost();
         });
+        // Ties the windows to the installed desktop entry (dorvane.desktop), whose icon the desktop shows.
+        QApplication::setDesktopFileName(QStringLiteral("dorvane"));
         dorvane::Startup startup(platform, QCoreApplication::applicationDirPath());
         if (startup.Main() == dorvane::Startup::Outcome::Ended) {
             gate.record(StartupGate::Verdict::Refused);

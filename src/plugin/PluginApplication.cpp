@@ -1,5 +1,6 @@
 #include "plugin/PluginApplication.h"
 
+#include "appicon/ApplicationIcon.h"
 #include "core/ProductInfo.h"
 #include "mainwindow/MainWindowController.h"
 #include "plugin/InterfaceWindow.h"
@@ -78,6 +79,7 @@ void PluginApplication::configure(QApplication& application)
 {
     application.setApplicationName(ProductName);
     application.setOrganizationName(ProductName);
+    application.setWindowIcon(applicationIcon());
 }
 
 } // namespace dorvane

@@ -23,8 +23,8 @@ public:
     // Ready when a QApplication exists and this is its thread.
     static Status check();
 
-    // What the library sets on an application object it creates: the product's names, under which the
-    // message boxes of start-up appear.
+    // What the library sets on an application object it creates: the product's names and icon, under
+    // which the message boxes of start-up appear.
     static void configure(QApplication& application);
 };
 

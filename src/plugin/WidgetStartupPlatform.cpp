@@ -1,5 +1,6 @@
 #include "plugin/WidgetStartupPlatform.h"
 
+#include "core/PerUserProgramFolder.h"
 #include "datasource/DataTypeLayout.h"
 
 #include <QApplication>
@@ -25,6 +26,11 @@ void WidgetStartupPlatform::showMessage(const QString& text, const QString& titl
 bool WidgetStartupPlatform::isUserAnAdmin(const QString& programFolder)
 {
     return canWriteProgramFolder(programFolder);
+}
+
+QString WidgetStartupPlatform::perUserProgramFolder()
+{
+    return PerUserProgramFolder::location();
 }
 
 // Both halves of the data access must work: the ODBC driver manager for the databases, and the in-memory

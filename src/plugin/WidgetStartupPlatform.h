@@ -18,6 +18,8 @@ public:
     bool isUserAnAdmin(const QString& programFolder) override;
     bool proveDataAccess() override;
     void startMainWindow() override;
+    // $XDG_DATA_HOME/dorvane: an installed program folder the user may not write to gives way to it.
+    QString perUserProgramFolder() override;
 
 private:
     std::function<void()> m_startMainWindow;

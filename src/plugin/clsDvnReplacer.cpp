@@ -1,5 +1,6 @@
 #include "plugin/clsDvnReplacer.h"
 
+#include "appicon/ApplicationIcon.h"
 #include "core/DataError.h"
 #include "core/Settings.h"
 #include "datasource/DataSourceState.h"
@@ -79,7 +80,7 @@ QString clsDvnReplacer::EventInfo() const
 
 QIcon clsDvnReplacer::Img() const
 {
-    return QApplication::windowIcon();
+    return applicationIcon();
 }
 
 QString clsDvnReplacer::GetCaption(const QString& sLanguage) const

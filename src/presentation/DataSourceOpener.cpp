@@ -3,8 +3,10 @@
 #include "core/DataError.h"
 #include "core/ProductInfo.h"
 #include "datasource/Connection.h"
+#include "datasource/ConnectionTarget.h"
 #include "datasource/DataLinkPrompt.h"
 #include "datasource/FileChooser.h"
+#include "datasource/FileContentDriver.h"
 #include "datasource/FileDriverTable.h"
 #include "presentation/MainSurface.h"
 #include "presentation/MainWindowTexts.h"
@@ -21,14 +23,27 @@ const QString TableType = QStringLiteral("TABLE");
 const QString CaptionOpen = QStringLiteral(" - [");
 const QString CaptionClose = QStringLiteral("]");
 
-// The extension as the file-driver lookup sees it: lower-cased, after the last dot of the last path
-// component, "" without one.
-QString lowerExtension(const QString& fileName)
+// The table's patterns, then those of the files found by their content that the table does not name.
+QString dialogPatterns(MemoryRecordSet& table)
 {
-    const QString lower = fileName.toLower();
-    const qsizetype nameStart = lower.lastIndexOf(QLatin1Char('/')) + 1;
-    const qsizetype dot = lower.lastIndexOf(QLatin1Char('.'));
-    return dot >= nameStart ? lower.mid(dot + 1) : QString();
+    QString patterns = fileDriverPatterns(table);
+    const QStringList own = patterns.split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString& pattern : contentDriverPatterns().split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
+        if (!own.contains(pattern, Qt::CaseInsensitive))
+            patterns += pattern + QLatin1Char(';');
+    }
+    return patterns;
+}
+
+// The row that opens `chosen`: the table's row for its extension, unless that row's driver is not
+// installed here (a table written on another system); else the driver its first bytes name.
+std::optional<FileDriverRow> driverFor(const QString& chosen, const std::optional<FileDriverRow>& tableRow)
+{
+    if (tableRow && ConnectionTarget::resolve(fileDriverConnectionString(*tableRow, chosen)).driverInstalled())
+        return tableRow;
+    if (std::optional<FileDriverRow> byContent = fileDriverByContent(chosen))
+        return byContent;
+    return tableRow;
 }
 
 bool isListedTable(const SchemaRecordSet& schema)
@@ -76,7 +91,7 @@ void DataSourceOpener::OpenDatabaseFile()
     const bool tableRead = guarded(
         [&] {
             MemoryRecordSet table = openFileDriverTable();
-            chosen = FindFile(fileDriverPatterns(table));
+            chosen = FindFile(dialogPatterns(table));
             if (!chosen.isEmpty())
                 row = findFileDriver(table, chosen);
             table.Close();
@@ -84,17 +99,26 @@ void DataSourceOpener::OpenDatabaseFile()
         report);
     if (!tableRead)
         return;
-
-    if (!chosen.isEmpty()) {
-        QString shownPath;
-        if (row) {
-            m_state.ConnectionString = fileDriverConnectionString(*row, chosen);
-            shownPath = row->File ? chosen : parentFolderName(chosen);
-        }
-        m_surface.setCaption(captionHead() + CaptionOpen + QStringLiteral("*.") + lowerExtension(chosen)
-                             + QStringLiteral(" - ") + shownPath + CaptionClose);
+    if (chosen.isEmpty()) {
+        LoadData(); // a cancelled dialog opens the previous source again and lists its tables afresh
+        return;
     }
-    LoadData();
+
+    row = driverFor(chosen, row);
+    if (!row) {
+        // Nothing could open it: what was open stays, and the window says why.
+        showError(ProductName,
+                  QStringLiteral("No file driver opens \"%1\": no row of the file-driver table is "
+                                 "for the extension \"%2\", and the file is no database of a "
+                                 "kind this program recognises.")
+                      .arg(chosen, fileExtensionOf(chosen)));
+        return;
+    }
+    const QString shownPath = row->File ? chosen : parentFolderName(chosen);
+    const QString caption = captionHead() + CaptionOpen + QStringLiteral("*.") + fileExtensionOf(chosen)
+        + QStringLiteral(" - ") + shownPath + CaptionClose;
+    if (openChosenSource(fileDriverConnectionString(*row, chosen)) == LoadResult::Opened)
+        m_surface.setCaption(caption);
 }
 
 QString DataSourceOpener::FindFile(const QString& ext)
@@ -109,8 +133,12 @@ void DataSourceOpener::OpenDataLink()
     const std::optional<QString> composed = m_dataLinkPrompt.promptNew();
     if (!composed || composed->isEmpty())
         return;
+    const bool wasOpen = m_state.isOpen();
+    const QString status = m_surface.statusText(1);
+    const QString previousString = m_state.ConnectionString;
     m_state.ConnectionString = *composed;
     if (OpenConnection()) {
+        forgetChoiceOfAnotherSource(previousString);
         FillTableList();
         const QList<ConnectionProperty> properties = m_state.Connection->Properties();
         const QString name = Connection::DataSourceNameProperty < properties.size()
@@ -120,6 +148,8 @@ void DataSourceOpener::OpenDataLink()
         m_surface.setStatusText(1, m_state.ConnectionString);
         m_tools.setEnabled(ToolId::Start, true);
         m_tools.setEnabled(ToolId::Structure, true);
+    } else if (wasOpen && m_state.isOpen()) {
+        m_surface.setStatusText(1, status); // the source that was open stays, as the window showed it
     } else {
         m_tools.clearTableEntries();
         m_tools.setTableText(QString());
@@ -134,17 +164,53 @@ void DataSourceOpener::OpenDataLink()
 
 void DataSourceOpener::LoadData()
 {
+    load(std::nullopt);
+}
+
+DataSourceOpener::LoadResult DataSourceOpener::openChosenSource(const QString& connectionString)
+{
+    return load(connectionString);
+}
+
+void DataSourceOpener::forgetChoiceOfAnotherSource(const QString& previousString)
+{
+    if (previousString == m_state.ConnectionString)
+        return;
+    m_state.SelectedTable.clear();
+    m_state.DataSourceName.clear();
+}
+
+DataSourceOpener::LoadResult DataSourceOpener::load(const std::optional<QString>& chosenSource)
+{
+    const bool wasOpen = m_state.isOpen();
+    const bool startWasEnabled = m_tools.isEnabled(ToolId::Start);
+    const QString status = m_surface.statusText(1);
+    const QString previousString = m_state.ConnectionString;
+    if (chosenSource)
+        m_state.ConnectionString = *chosenSource;
+
     m_tools.setEnabled(ToolId::Start, false);
     m_surface.setStatusText(1, m_texts.noSourceStatus);
     if (m_state.ConnectionString.isEmpty())
-        return;
+        return LoadResult::NothingToOpen;
 
-    if (OpenConnection()) {
+    const bool opened = OpenConnection();
+    if (!opened && wasOpen && m_state.isOpen()) {
+        // The source that was open stays, with its table list, caption and tools as they were.
+        m_tools.setEnabled(ToolId::Start, startWasEnabled);
+        m_surface.setStatusText(1, status);
+        return LoadResult::KeptPrevious;
+    }
+    if (opened) {
+        if (chosenSource)
+            forgetChoiceOfAnotherSource(previousString);
         m_surface.setProgressValue(0);
         FillTableList();
         m_tools.setEnabled(ToolId::Start, true);
         m_tools.setEnabled(ToolId::Structure, true);
         m_surface.setStatusText(1, m_state.ConnectionString);
+    } else if (chosenSource) {
+        return LoadResult::Failed; // nothing was open: the window stays as it was, Start off
     }
 
     const bool hasTable = !m_state.SelectedTable.isEmpty();
@@ -161,28 +227,37 @@ void DataSourceOpener::LoadData()
 
     if (!m_state.SqlQuery.isEmpty())
         m_tools.setSqlText(m_state.SqlQuery);
+    return opened ? LoadResult::Opened : LoadResult::Failed;
 }
 
 bool DataSourceOpener::OpenConnection()
 {
     m_surface.setWaitCursor(true);
+    // The new connection opens beside the old one, which goes only once the new one is open: a source
+    // that cannot be opened leaves the one that was open in place.
+    auto connection = std::make_unique<Connection>();
     const bool opened = guarded(
-        [this] {
-            if (m_state.Connection && m_state.Connection->State() == ado::adStateOpen)
-                m_state.Connection->Close();
-            m_state.Connection = std::make_unique<Connection>();
-            m_state.Connection->setConnectionString(m_state.ConnectionString);
-            m_state.Connection->setPrompt(ado::adPromptCompleteRequired);
-            m_state.Connection->Open();
-            m_state.ConnectionString = m_state.Connection->ConnectionString();
+        [&] {
+            connection->setConnectionString(m_state.ConnectionString);
+            connection->setPrompt(ado::adPromptCompleteRequired);
+            connection->Open();
         },
         [this](const QString& source, const QString& description) {
             m_surface.setWaitCursor(false);
             showError(source, description);
             m_surface.setStatusText(1, m_texts.noSourceStatus + QLatin1Char(' '));
         });
-    if (opened)
+    if (opened) {
+        if (m_state.Connection)
+            m_state.Connection->Close();
+        m_state.Connection = std::move(connection);
+        m_state.ConnectionString = m_state.Connection->ConnectionString();
         m_surface.setWaitCursor(false);
+    } else if (m_state.isOpen()) {
+        m_state.ConnectionString = m_state.Connection->ConnectionString();
+    } else {
+        m_state.Connection = std::move(connection); // closed, as after any failed open
+    }
     return opened;
 }
 
@@ -192,9 +267,11 @@ void DataSourceOpener::FillTableList()
         [this] {
             if (!m_state.Connection)
                 throw DataError(ProductName, QStringLiteral("No data source is open."));
+            // Emptied first: a list that cannot be read must not go on showing another source's tables.
+            m_tools.clearTableEntries();
+            m_tools.setTableText(QString());
             SchemaRecordSet schema = m_state.Connection->OpenSchema(ado::adSchemaTables);
             const QString allTables = m_texts.allTablesEntry();
-            m_tools.clearTableEntries();
             m_tools.addTableEntry(allTables);
             for (; !schema.IsEOF(); schema.MoveNext()) {
                 if (isListedTable(schema))

@@ -15,6 +15,8 @@
 #include <QString>
 #include <QStringList>
 
+#include <optional>
+
 namespace dorvane {
 
 class Connection;
@@ -32,10 +34,14 @@ public:
 
     DataSourceState& state() { return m_state; }
 
-    // ID_OpenDB: the open-file dialog with the file-driver table's patterns; a file whose extension has
-    // a row sets the connection string from the row's template; then LoadData, also after a cancelled
-    // dialog (so the previous source is opened again). An unreadable file-driver table (no "sys" folder,
-    // a foreign fdrv.dat) is shown once as "source:" CR LF "description" and changes nothing.
+    // ID_OpenDB: the open-file dialog with the file-driver table's patterns (and "*.sqlite;*.sqlite3;",
+    // files found by content). The chosen file opens through the row for its extension; when no row
+    // fits, or the row's driver is not installed here, through the driver its first bytes name (see
+    // FileContentDriver). A file that opens becomes the source: the caption names it, and the table
+    // choice and host name of another source are forgotten. A file that does not open shows why, and
+    // the source that was open stays open with its table list, caption and tools. A cancelled dialog
+    // runs LoadData (so the previous source is opened again). An unreadable file-driver table (no "sys"
+    // folder, a foreign fdrv.dat) is shown once as "source:" CR LF "description" and changes nothing.
     void OpenDatabaseFile();
 
     // The open-file dialog with title t0 and the pattern list `ext` as its one filter; the chosen full
@@ -43,20 +49,25 @@ public:
     QString FindFile(const QString& ext);
 
     // ID_Connection: the data-link dialog; a composed string becomes the connection string and is opened.
-    // Cancelling changes and shows nothing.
+    // Cancelling changes and shows nothing. A string that does not open shows why; a source that was
+    // open then stays as it was, and without one the window shows no source.
     void OpenDataLink();
 
     // Opens the current connection string, if any, and brings tools, table list, caption, status line
-    // and the ID_SQL text up to date. Called after a file choice, at window load and by the host.
+    // and the ID_SQL text up to date. Called after a cancelled file choice, at window load and by the
+    // host. When the string does not open and a source was open, that source stays as the window
+    // showed it (Start and the status line included).
     void LoadData();
 
-    // Replaces the connection by a new one opened on the current connection string; true when it is open.
-    // On failure one message ("source:" CR LF "description"), status panel 1 t26 + " ", and the
-    // connection string stays as it was.
+    // Opens a new connection on the current connection string and, once it is open, lets it replace the
+    // old one; true when it is open. On failure one message ("source:" CR LF "description") and status
+    // panel 1 t26 + " "; a connection that was open stays open and the connection string becomes its
+    // string again; without one the new connection stays, closed, and the string as it was.
     bool OpenConnection();
 
     // Refills ID_Tables: the all-tables entry, then every object of type exactly "TABLE" in the schema's
-    // order; its text becomes the all-tables entry. An error is shown once and ends the refill.
+    // order; its text becomes the all-tables entry. An error is shown once and ends the refill; the list
+    // is emptied first, so it never shows the tables of a source that is no longer open.
     void FillTableList();
 
     // The user picked or typed `text` in ID_Tables: it becomes the list's text and SelectedTable;
@@ -76,6 +87,18 @@ public:
     static QStringList schemaTableNames(Connection& connection);
 
 private:
+    enum class LoadResult
+    {
+        NothingToOpen, // no connection string
+        Opened,
+        KeptPrevious, // the string did not open; the source that was open stays
+        Failed, // the string did not open, and no source is open
+    };
+    // LoadData, on `chosenSource` when given (a source the user picked) instead of the current string.
+    LoadResult load(const std::optional<QString>& chosenSource);
+    LoadResult openChosenSource(const QString& connectionString);
+    // After a source other than `previousString` opened: its table choice and host name do not apply.
+    void forgetChoiceOfAnotherSource(const QString& previousString);
     void showError(const QString& source, const QString& description);
     void setTableCaption(const QString& name);
 

@@ -2,6 +2,7 @@
 
 #include "core/AppState.h"
 #include "core/ApplicationHelpFile.h"
+#include "core/InterfaceTranslations.h"
 #include "core/Settings.h"
 #include "presentation/MainSurface.h"
 #include "presentation/MainWindowCaptions.h"
@@ -109,6 +110,8 @@ void MainWindowLanguage::LoadLanguage()
     }
 
     setApplicationHelpFile(helpFileForIniLanguage());
+    // What Qt draws itself (standard buttons, the file dialog) speaks the language of the window's texts.
+    installInterfaceTranslations(interfaceLanguage());
 }
 
 void MainWindowLanguage::applyTexts(const std::array<QString, 50>& t)

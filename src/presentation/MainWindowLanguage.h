@@ -37,7 +37,8 @@ public:
     // Applies section frmMain (t0 ... t49) and section All of the current language file. While
     // GermanOnly is set the built-in captions stay and texts() holds MainWindowTexts::germanDefaults().
     // Texts already shown in the status panels, the table choice and the find label are relabelled
-    // from the previous language's labels to the new ones. Sets the application's help file.
+    // from the previous language's labels to the new ones. Sets the application's help file and the
+    // language of Qt's own texts (installInterfaceTranslations).
     void LoadLanguage();
 
     // The texts of the last LoadLanguage; empty before the first call.

@@ -5,6 +5,9 @@
 
 #include "TempProgramFolder.h"
 
+#include <QDir>
+#include <QFileInfo>
+#include <QTemporaryDir>
 #include <QTest>
 
 #include <unistd.h>
@@ -26,19 +29,28 @@ class RecordingPlatform : public StartupPlatform
 public:
     bool dataAccessWorks = true;
     bool admin = true;
+    QStringList readOnlyFolders; // folders the user may not write into, whatever admin says
+    QString perUserFolder;
     int mainWindowStarts = 0;
     QList<Message> messages;
 
     void showMessage(const QString& text, const QString& title) override { messages.append({text, title}); }
-    bool isUserAnAdmin(const QString&) override { return admin; }
+    bool isUserAnAdmin(const QString& folder) override { return admin && !readOnlyFolders.contains(folder); }
     bool proveDataAccess() override { return dataAccessWorks; }
     void startMainWindow() override { ++mainWindowStarts; }
+    QString perUserProgramFolder() override { return perUserFolder; }
 };
 
 const QString iniMissing
     = QStringLiteral("INI Datei nicht gefunden.\r\nDas Programm startet in den Default-Einstellungen.");
 const QString germanOnly
     = QStringLiteral("Keine Sprachdateien gefunden.\r\nDas Program läuft nur in Deutscher Sprache.");
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("\x01unreadable");
+}
 
 } // namespace
 
@@ -57,6 +69,8 @@ private slots:
     void languageFileEndingInCapitalsIsFound();
     void backgroundColourIsWrittenAtEveryStart();
     void realAdministratorTestAllowsWritableFolder();
+    void perUserFolderStandsInForAReadOnlyInstalledFolder_data();
+    void perUserFolderStandsInForAReadOnlyInstalledFolder();
 };
 
 void TestStartup::firstStartCreatesTemplateAndRunsGermanOnlyWithoutLangFolder()
@@ -211,6 +225,87 @@ void TestStartup::realAdministratorTestAllowsWritableFolder()
     QVERIFY(canWriteProgramFolder(folder.path()));
     if (::geteuid() != 0)
         QVERIFY(!canWriteProgramFolder(QStringLiteral("/proc")));
+}
+
+namespace {
+
+enum class PerUser
+{
+    Writable,
+    ReadOnly,
+    Unmakeable, // its path runs through a file
+};
+
+} // namespace
+
+Q_DECLARE_METATYPE(PerUser)
+
+void TestStartup::perUserFolderStandsInForAReadOnlyInstalledFolder_data()
+{
+    QTest::addColumn<bool>("installedWritable");
+    QTest::addColumn<PerUser>("perUser");
+    QTest::addColumn<bool>("usesPerUserFolder");
+    QTest::addColumn<bool>("refused");
+
+    QTest::newRow("installed folder writable: works there") << true << PerUser::Writable << false << false;
+    QTest::newRow("installed folder read-only: per-user folder") << false << PerUser::Writable << true << false;
+    QTest::newRow("both read-only: refusal") << false << PerUser::ReadOnly << false << true;
+    QTest::newRow("per-user folder cannot be made: refusal") << false << PerUser::Unmakeable << false << true;
+}
+
+void TestStartup::perUserFolderStandsInForAReadOnlyInstalledFolder()
+{
+    QFETCH(bool, installedWritable);
+    QFETCH(PerUser, perUser);
+    QFETCH(bool, usesPerUserFolder);
+    QFETCH(bool, refused);
+
+    TempProgramFolder installed;
+    const QByteArray ini = "[Options]\r\nLanguage=English\r\n";
+    installed.writeFile("DVNReplacer.ini", ini);
+    installed.writeFile("lang/English.lng", "[Intro]\r\nt0=may not write here!\r\n[frmMain]\r\nt1=Find what\r\n");
+    installed.writeFile("sys/fdrv.dat", "file drivers");
+    installed.writeFile("sys/dtype.dat", "data types");
+    QTemporaryDir home;
+    const QString userFolder = home.filePath("data/dorvane");
+    if (perUser == PerUser::Unmakeable) {
+        QFile blocker(home.filePath("data"));
+        QVERIFY(blocker.open(QIODevice::WriteOnly));
+    }
+
+    RecordingPlatform platform;
+    if (!installedWritable)
+        platform.readOnlyFolders.append(installed.path());
+    if (perUser == PerUser::ReadOnly)
+        platform.readOnlyFolders.append(userFolder);
+    platform.perUserFolder = userFolder;
+    Startup startup(platform, installed.path());
+    QCOMPARE(startup.Main(), refused ? Startup::Outcome::Ended : Startup::Outcome::MainWindowStarted);
+
+    const QString programFolder = usesPerUserFolder ? userFolder : installed.path();
+    QCOMPARE(appState().AppPath, programFolder);
+    QCOMPARE(appState().IniPath, programFolder + "/DVNReplacer.ini");
+    if (refused) {
+        QCOMPARE(platform.mainWindowStarts, 0);
+        QCOMPARE(platform.messages.size(), 1);
+        QVERIFY(platform.messages[0].text.startsWith("Dorvane may not write here!\r\n"));
+        return;
+    }
+    QVERIFY(platform.messages.isEmpty());
+    QCOMPARE(platform.mainWindowStarts, 1);
+    QCOMPARE(appState().LanguageFile, programFolder + "/lang/English.lng");
+    QCOMPARE(ReadLanguageText("frmMain", "t1", ""), QStringLiteral("Find what"));
+    if (!usesPerUserFolder) {
+        QVERIFY(!QFileInfo::exists(userFolder));
+        return;
+    }
+    // Seeded: settings and tables are the user's copies, what the settings say is written there.
+    QCOMPARE(contentOf(userFolder + "/DVNReplacer.ini"), ini);
+    QCOMPARE(contentOf(userFolder + "/sys/fdrv.dat"), QByteArray("file drivers"));
+    QCOMPARE(contentOf(userFolder + "/sys/dtype.dat"), QByteArray("data types"));
+    WriteIniValue("Win", "SysTray", "1");
+    QCOMPARE(installed.readFile("DVNReplacer.ini"), ini);
+    QCOMPARE(ReadIniValue("Win", "SysTray", "0"), QStringLiteral("1"));
 }
 
 QTEST_GUILESS_MAIN(TestStartup)

@@ -6,9 +6,11 @@
 
 #include "SqliteDatabase.h"
 
+#include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <cctype>
 #include <memory>
 
 using namespace dorvane;
@@ -28,7 +30,13 @@ private slots:
     void listsTablesInTheDriversOrder();
     void opensTablesWithAwkwardNames_data();
     void opensTablesWithAwkwardNames();
+    void savesAndCountsUnderAnyName_data();
+    void savesAndCountsUnderAnyName();
     void closingTheConnectionClosesItsRecordSets();
+    void missingSqliteFileIsNotCreated_data();
+    void missingSqliteFileIsNotCreated();
+    void fileThatIsNoDatabaseFailsAtOpen();
+    void lockedFileFailsWithinTheLockTimeout();
 
 private:
     QTemporaryDir m_dir;
@@ -53,6 +61,8 @@ void TestConnection::opensAndReportsTheCompletedString()
     QVERIFY2(completed.contains(QStringLiteral("StepAPI=1")), qPrintable(completed));
     // A lock held by another program is waited for 5 s, not the driver's 100 s.
     QVERIFY2(completed.contains(QStringLiteral("Timeout=5000")), qPrintable(completed));
+    // A mistyped name must not make a new, empty database.
+    QVERIFY2(completed.contains(QStringLiteral("NoCreat=1")), qPrintable(completed));
     QVERIFY2(completed.contains(QStringLiteral("Database=") + db.filePath()), qPrintable(completed));
 
     Connection again;
@@ -185,6 +195,11 @@ void TestConnection::opensTablesWithAwkwardNames_data()
                                        << "Select * FROM \"x] ; DROP TABLE keep; --\" ";
     QTest::newRow("unicode") << "漢字 ä 😀"
                              << "Select * FROM [漢字 ä 😀] ";
+    // The SQLite driver scans the text for quotes, markers and ';' without knowing brackets.
+    QTest::newRow("apostrophe") << "O'Brien"
+                                << "Select * FROM \"O'Brien\" ";
+    QTest::newRow("semicolon") << "a;b"
+                               << "Select * FROM \"a;b\" ";
 }
 
 void TestConnection::opensTablesWithAwkwardNames()
@@ -215,6 +230,87 @@ void TestConnection::opensTablesWithAwkwardNames()
     QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM keep")), QVariant(0));
 }
 
+void TestConnection::savesAndCountsUnderAnyName_data()
+{
+    QTest::addColumn<QString>("name");
+    // Every ASCII character that is no letter or digit, between letters, alone and at the ends.
+    for (char c = 1; c < 127; ++c) {
+        if (std::isalnum(static_cast<unsigned char>(c)))
+            continue;
+        const QString character {QLatin1Char(c)};
+        QTest::addRow("a%02xb", c) << QStringLiteral("a") + character + QStringLiteral("b");
+        QTest::addRow("%02x", c) << character;
+    }
+    const char* const names[] = {
+        "--",
+        "/*",
+        "*/ x /*",
+        "a -- b",
+        "'",
+        "''",
+        "\"\"",
+        "a'b\"c",
+        "[x]",
+        "`x`",
+        " lead",
+        "trail ",
+        "a\r\nb",
+        "?",
+        "a?b?c",
+        "?1",
+        ":x",
+        "@x",
+        "$1",
+        "{fn UCASE(x)}",
+        "{d '2024-01-05'}",
+        "{",
+        "}",
+        "select",
+        "order",
+        "where",
+        "漢字 ä 😀",
+        "x'); DROP TABLE keep; --",
+        "x\"; DROP TABLE keep; --",
+        "x]; DROP TABLE keep; --",
+    };
+    for (const char* name : names)
+        QTest::newRow(name) << QString::fromUtf8(name);
+}
+
+void TestConnection::savesAndCountsUnderAnyName()
+{
+    QFETCH(QString, name);
+    SqliteDatabase db(m_dir.path(), QStringLiteral("anyname.db"));
+    QString quoted = name;
+    quoted.replace(QLatin1String("\""), QLatin1String("\"\""));
+    quoted = QLatin1Char('"') + quoted + QLatin1Char('"');
+    const QString key = QStringLiteral("\"k") + quoted.mid(1);
+    db.exec(QStringLiteral("DROP TABLE IF EXISTS %1").arg(quoted));
+    // The name is the table's, its key column's (in the WHERE) and its value column's (in the SET).
+    db.exec(QStringLiteral("CREATE TABLE %1 (%2 INTEGER PRIMARY KEY, %1 TEXT)").arg(quoted, key));
+    db.exec(QStringLiteral("INSERT INTO %1 VALUES (1, 'one'), (2, 'two')").arg(quoted));
+    db.exec(QStringLiteral("CREATE TABLE IF NOT EXISTS keep (x TEXT)"));
+
+    Connection connection;
+    connection.setConnectionString(db.connectionString());
+    connection.Open();
+    QueryRecordSet recordSet;
+    try {
+        recordSet.OpenTable(connection, name);
+        QCOMPARE(recordSet.RecordCount(), 2);
+        QCOMPARE(recordSet.Fields(1).Name(), name);
+        recordSet.MoveNext();
+        recordSet.Fields(name).setValue(QStringLiteral("changed"));
+        recordSet.Update();
+    } catch (const DataError& error) {
+        QFAIL(qPrintable(error.description())); // one name's failure must not hide the others'
+    }
+    recordSet.Close();
+    QCOMPARE(db.rows(QStringLiteral("SELECT * FROM %1 ORDER BY 1").arg(quoted)),
+             (QList<QVariantList> {{1, QStringLiteral("one")}, {2, QStringLiteral("changed")}}));
+    QCOMPARE(db.scalar(QStringLiteral("SELECT COUNT(*) FROM keep")), QVariant(0));
+}
+
 void TestConnection::closingTheConnectionClosesItsRecordSets()
 {
     SqliteDatabase db(m_dir.path(), QStringLiteral("owner.db"));
@@ -240,6 +336,99 @@ void TestConnection::closingTheConnectionClosesItsRecordSets()
     connection.reset(); // destroying the connection first must not leave a dangling statement
     QCOMPARE(second.State(), int(ado::adStateClosed));
     QVERIFY_THROWS_EXCEPTION(DataError, second.MoveFirst());
+}
+
+void TestConnection::missingSqliteFileIsNotCreated_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("options");
+    QTest::addColumn<bool>("created");
+    QTest::newRow("mistyped name") << "typo.db"
+                                   << "" << false;
+    QTest::newRow("missing folder") << "gone/typo.db"
+                                    << "" << false;
+    QTest::newRow("lower-case option") << "typo2.db"
+                                       << ";nocreat=1" << false;
+    QTest::newRow("creation asked for") << "new.db"
+                                        << ";NoCreat=0" << true;
+}
+
+void TestConnection::missingSqliteFileIsNotCreated()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, options);
+    QFETCH(bool, created);
+    const QString file = m_dir.filePath(name);
+    Connection connection;
+    connection.setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + file + options);
+    if (created) {
+        connection.Open();
+        QCOMPARE(connection.State(), int(ado::adStateOpen));
+        QVERIFY(QFile::exists(file));
+        return;
+    }
+    try {
+        connection.Open();
+        QFAIL("a missing file opened");
+    } catch (const DataError& error) {
+        QCOMPARE(error.description(), QStringLiteral("The database file \"%1\" does not exist.").arg(file));
+    }
+    QCOMPARE(connection.State(), int(ado::adStateClosed));
+    QVERIFY(!QFile::exists(file));
+}
+
+// The driver opens a file lazily; the open itself must say that the file is no database.
+void TestConnection::fileThatIsNoDatabaseFailsAtOpen()
+{
+    const QString file = m_dir.filePath(QStringLiteral("notes.db"));
+    QFile text(file);
+    QVERIFY(text.open(QIODevice::WriteOnly));
+    text.write(QByteArray("These are notes, not a database.\n").repeated(40));
+    text.close();
+    Connection connection;
+    connection.setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + file);
+    try {
+        connection.Open();
+        QFAIL("a text file opened as a database");
+    } catch (const DataError& error) {
+        QCOMPARE(error.source(), QStringLiteral("SQLite"));
+        QVERIFY2(error.description().startsWith(QStringLiteral("The file \"%1\" is not a SQLite database").arg(file)),
+                 qPrintable(error.description()));
+    }
+    QCOMPARE(connection.State(), int(ado::adStateClosed));
+}
+
+// Another program holds the file with BEGIN EXCLUSIVE: the open gives up after the lock timeout it chose
+// (the driver's own default is 100 s, and it already waits while it connects) and says why.
+void TestConnection::lockedFileFailsWithinTheLockTimeout()
+{
+    SqliteDatabase db(m_dir.path(), QStringLiteral("locked.db"));
+    db.exec(QStringLiteral("CREATE TABLE t (x TEXT)"));
+    db.exec(QStringLiteral("INSERT INTO t VALUES ('kept')"));
+    Connection holder;
+    holder.setConnectionString(db.connectionString());
+    holder.Open();
+    holder.Execute(QStringLiteral("BEGIN EXCLUSIVE"));
+    holder.Execute(QStringLiteral("INSERT INTO t VALUES ('pending')"));
+
+    Connection connection;
+    connection.setConnectionString(db.connectionString());
+    try {
+        connection.Open();
+        QFAIL("the open did not notice the lock");
+    } catch (const DataError& error) {
+        QVERIFY2(error.description().contains(QStringLiteral("is locked by another program")),
+                 qPrintable(error.description()));
+        QVERIFY2(error.description().contains(QStringLiteral("for 5 s")), qPrintable(error.description()));
+    }
+    QCOMPARE(connection.State(), int(ado::adStateClosed));
+
+    holder.Execute(QStringLiteral("ROLLBACK"));
+    connection.Open();
+    QueryRecordSet recordSet;
+    recordSet.OpenTable(connection, QStringLiteral("t"));
+    QCOMPARE(recordSet.RecordCount(), 1);
+    QCOMPARE(recordSet.Fields(0).Value(), QVariant(QStringLiteral("kept")));
 }
 
 QTEST_GUILESS_MAIN(TestConnection)

@@ -38,7 +38,7 @@ private slots:
     void cleanup();
     void checks_data();
     void checks();
-    void emptyTableTakesAnyThreeCharacterExtension();
+    void emptyTableTakesAnyShortExtension();
     void refusedEditStaysOnTheEditedRow();
     void storeRemovesCrLfPairsOnly_data();
     void storeRemovesCrLfPairsOnly();
@@ -70,21 +70,27 @@ void TestFileDriverEntry::checks_data()
     QTest::addColumn<FileDriverEntryCheck>("expected");
 
     const auto ok = FileDriverEntryCheck::Accepted;
-    // The default table holds "db", yet two characters are refused for their length first.
-    QTest::newRow("two characters") << "db" << Access << -1 << FileDriverEntryCheck::ExtensionLength;
+    // Rows: 0 mdb, 1 dsn, 2 udl, 3 db, 4 db3, 5 sl3. One to three characters make an extension.
+    QTest::newRow("two characters") << "py" << Access << -1 << ok;
+    QTest::newRow("one character") << "a" << Access << -1 << ok;
+    QTest::newRow("two characters that exist") << "db" << Access << -1 << FileDriverEntryCheck::ExtensionExists;
     QTest::newRow("four characters") << "mdbx" << Access << -1 << FileDriverEntryCheck::ExtensionLength;
-    QTest::newRow("length before empty template") << "db"
+    QTest::newRow("nothing") << "" << Access << -1 << FileDriverEntryCheck::ExtensionLength;
+    QTest::newRow("blanks only") << "   " << Access << -1 << FileDriverEntryCheck::ExtensionLength;
+    QTest::newRow("length before empty template") << "mdbx"
                                                   << "" << -1 << FileDriverEntryCheck::ExtensionLength;
     QTest::newRow("existing extension") << "mdb" << Access << -1 << FileDriverEntryCheck::ExtensionExists;
-    QTest::newRow("existing before empty template") << "xls"
+    QTest::newRow("existing before empty template") << "udl"
                                                     << "" << -1 << FileDriverEntryCheck::ExtensionExists;
     QTest::newRow("capitals are another extension") << "MDB" << Access << -1 << ok;
-    // The padded "db" row equals a typed "db " exactly.
+    // The padded "db" row equals a typed "db " and a typed "db" alike.
     QTest::newRow("padded two-character row") << "db " << Access << -1 << FileDriverEntryCheck::ExtensionExists;
     QTest::newRow("edit mdb unchanged") << "mdb" << Access << 0 << ok;
-    QTest::newRow("edit mdb into xls") << "xls" << Access << 0 << FileDriverEntryCheck::ExtensionExists;
-    QTest::newRow("edit xls into mdb") << "mdb" << Access << 1 << FileDriverEntryCheck::ExtensionExists;
-    QTest::newRow("edit last row unchanged") << "asc" << Access << 9 << ok;
+    QTest::newRow("edit db unchanged") << "db" << Access << 3 << ok;
+    QTest::newRow("edit db into db3") << "db3" << Access << 3 << FileDriverEntryCheck::ExtensionExists;
+    QTest::newRow("edit mdb into udl") << "udl" << Access << 0 << FileDriverEntryCheck::ExtensionExists;
+    QTest::newRow("edit udl into mdb") << "mdb" << Access << 2 << FileDriverEntryCheck::ExtensionExists;
+    QTest::newRow("edit last row unchanged") << "sl3" << Access << 5 << ok;
     QTest::newRow("empty template") << "abc"
                                     << "" << -1 << FileDriverEntryCheck::TemplateMissing;
     QTest::newRow("no placeholder") << "abc"
@@ -115,27 +121,29 @@ void TestFileDriverEntry::checks()
     QCOMPARE(rowsOf(*m_table), before); // checking changes nothing
 }
 
-void TestFileDriverEntry::emptyTableTakesAnyThreeCharacterExtension()
+void TestFileDriverEntry::emptyTableTakesAnyShortExtension()
 {
     for (m_table->MoveFirst(); !m_table->isEOF(); m_table->MoveNext())
         m_table->Delete();
     QCOMPARE(m_table->RecordCount(), 0);
     QCOMPARE(checkFileDriverEntry(*m_table, {"mdb", Access, true}, std::nullopt), FileDriverEntryCheck::Accepted);
-    QCOMPARE(checkFileDriverEntry(*m_table, {"md", Access, true}, std::nullopt), FileDriverEntryCheck::ExtensionLength);
+    QCOMPARE(checkFileDriverEntry(*m_table, {"md", Access, true}, std::nullopt), FileDriverEntryCheck::Accepted);
+    QCOMPARE(checkFileDriverEntry(*m_table, {"mdbx", Access, true}, std::nullopt),
+             FileDriverEntryCheck::ExtensionLength);
 }
 
 void TestFileDriverEntry::refusedEditStaysOnTheEditedRow()
 {
-    moveToPosition(*m_table, 4); // dbf
-    QCOMPARE(checkFileDriverEntry(*m_table, {"txt", Access, false}, 4), FileDriverEntryCheck::ExtensionExists);
-    QCOMPARE(currentFileDriverRow(*m_table).Ext, QStringLiteral("dbf"));
+    moveToPosition(*m_table, 4); // db3
+    QCOMPARE(checkFileDriverEntry(*m_table, {"sl3", Access, false}, 4), FileDriverEntryCheck::ExtensionExists);
+    QCOMPARE(currentFileDriverRow(*m_table).Ext, QStringLiteral("db3"));
     // A deleted row before it does not count: positions are those of the rows shown.
     moveToPosition(*m_table, 0);
     m_table->Delete();
     moveToPosition(*m_table, 3);
-    QCOMPARE(currentFileDriverRow(*m_table).Ext, QStringLiteral("dbf"));
+    QCOMPARE(currentFileDriverRow(*m_table).Ext, QStringLiteral("db3"));
     QCOMPARE(checkFileDriverEntry(*m_table, {"mdb", Access, false}, 3), FileDriverEntryCheck::Accepted);
-    QCOMPARE(currentFileDriverRow(*m_table).Ext, QStringLiteral("dbf"));
+    QCOMPARE(currentFileDriverRow(*m_table).Ext, QStringLiteral("db3"));
 }
 
 void TestFileDriverEntry::storeRemovesCrLfPairsOnly_data()

@@ -136,6 +136,11 @@ void TestOdbcPlatform::quotesIdentifiers_data()
                                                                 << "\""
                                                                 << "a]b\"c"
                                                                 << "\"a]b\"\"c\"";
+    QTest::newRow("SQLite: what its driver scans goes into double quotes") << "SQLite"
+                                                                           << "sqlite3odbc.so"
+                                                                           << "`"
+                                                                           << "it's {x}; ?"
+                                                                           << "\"it's {x}; ?\"";
     QTest::newRow("SQL Server doubles ]") << "Microsoft SQL Server"
                                           << "libmsodbcsql-18.so"
                                           << "\""

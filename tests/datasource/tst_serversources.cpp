@@ -6,6 +6,7 @@
 #include "datasource/Connection.h"
 #include "datasource/QueryRecordSet.h"
 #include "datasource/ui/DataLinkOdbc.h"
+#include "engine/FieldText.h"
 
 #include "TableRows.h"
 #include "TestBackend.h"
@@ -60,6 +61,12 @@ private slots:
     void dataLinkListsAndReachesTheDriver_data() { addServerRows(); }
     void longUnicodeTextIsReadWhole_data() { addServerRows(); }
     void longUnicodeTextIsReadWhole();
+    void tenMegabyteValuesRoundTrip_data() { addServerRows(); }
+    void tenMegabyteValuesRoundTrip();
+    void everyLetterIsSavedAndNamesItsRow_data() { addServerRows(); }
+    void everyLetterIsSavedAndNamesItsRow();
+    void writingTheShownTextBackKeepsTheValue_data() { addServerRows(); }
+    void writingTheShownTextBackKeepsTheValue();
     void dataLinkListsAndReachesTheDriver();
 };
 
@@ -160,6 +167,16 @@ void TestServerSources::updateNamesTheRowByKeyOrByAllValues()
     // matched rows only with its FOUND_ROWS option).
     rs.Fields(QStringLiteral("a")).setValue(QStringLiteral("same"));
     rs.Update();
+    {
+        // The same for a value that differs from the one read but is stored as it was (CHAR pads).
+        const QString padded = connection.quoteIdentifier(QStringLiteral("Padded"));
+        connection.Execute(QStringLiteral("CREATE TABLE %1 (k INTEGER PRIMARY KEY, c CHAR(8))").arg(padded));
+        connection.Execute(QStringLiteral("INSERT INTO %1 VALUES (1, 'same')").arg(padded));
+        QueryRecordSet paddedRows;
+        paddedRows.OpenTable(connection, QStringLiteral("Padded"));
+        paddedRows.Fields(1).setValue(paddedRows.Fields(1).Value().toString() + QStringLiteral(" "));
+        paddedRows.Update();
+    }
     rs.Fields(QStringLiteral("a")).setValue(QStringLiteral("first"));
     rs.Update();
     rs.MoveNext();
@@ -244,6 +261,138 @@ void TestServerSources::longUnicodeTextIsReadWhole()
     rs.MoveNext();
     QCOMPARE(rs.Fields(1).Value(), QVariant(QString(QLatin1String(""))));
     QVERIFY(rs.Fields(2).Value().isNull());
+}
+
+void TestServerSources::tenMegabyteValuesRoundTrip()
+{
+    OPEN_SERVER(connection);
+    // 10 MiB of UTF-8 (two, three and four bytes beside ASCII) and 10 MiB of every byte value, written
+    // through the record set and read back whole. They go in rows of their own: MariaDB's packets end at
+    // 16 MiB (max_allowed_packet), for a statement as for a row.
+    const QString pattern = QStringLiteral("abcdefghij ä漢😀 ");
+    QString text;
+    text.reserve(8 << 20);
+    while (text.size() < 8 << 20)
+        text += pattern;
+    QByteArray bytes(10 << 20, Qt::Uninitialized);
+    for (qsizetype i = 0; i < bytes.size(); ++i)
+        bytes[i] = char(i * 7 + i / 256);
+    const bool pg = backend == TestBackend::PostgreSql;
+    const QString table = connection.quoteIdentifier(QStringLiteral("Large"));
+    connection.Execute(QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, memo %2, data %3)")
+                           .arg(table, pg ? QStringLiteral("text") : QStringLiteral("LONGTEXT"),
+                                pg ? QStringLiteral("bytea") : QStringLiteral("LONGBLOB")));
+    connection.Execute(QStringLiteral("INSERT INTO %1 VALUES (1, '', NULL), (2, NULL, NULL)").arg(table));
+    {
+        QueryRecordSet rs;
+        rs.OpenTable(connection, QStringLiteral("Large"));
+        rs.Fields(1).setValue(text);
+        rs.Update();
+        rs.MoveNext();
+        rs.Fields(2).setValue(bytes);
+        rs.Update();
+    }
+    QueryRecordSet rs;
+    rs.OpenTable(connection, QStringLiteral("Large"));
+    const QString readText = rs.Fields(1).Value().toString();
+    QCOMPARE(readText.size(), text.size());
+    QVERIFY(readText == text);
+    rs.MoveNext();
+    const QByteArray readBytes = rs.Fields(2).Value().toByteArray();
+    QCOMPARE(readBytes.size(), bytes.size());
+    QVERIFY(readBytes == bytes);
+}
+
+void TestServerSources::everyLetterIsSavedAndNamesItsRow()
+{
+    OPEN_SERVER(connection);
+    // Every character from U+00A0 to U+00FF, a CJK character and an emoji, stored in a row and written
+    // anew through the record set: the new text must arrive as it is, and the changed field's original
+    // value in the WHERE must match the stored one (Ø to Û once gained a NUL on their way to MariaDB).
+    QStringList characters;
+    for (char16_t c = 0xa0; c <= 0xff; ++c)
+        characters.append(QString(QChar(c)));
+    characters << QStringLiteral("漢") << QStringLiteral("😀");
+    const QString table = connection.quoteIdentifier(QStringLiteral("Letters"));
+    connection.Execute(QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, t TEXT, v VARCHAR(20))").arg(table));
+    QStringList values;
+    for (qsizetype i = 0; i < characters.size(); ++i)
+        values.append(QStringLiteral("(%1, 'x%2y', '%2')").arg(i).arg(characters[i]));
+    connection.Execute(QStringLiteral("INSERT INTO %1 VALUES %2").arg(table, values.join(QLatin1Char(','))));
+
+    QueryRecordSet rs;
+    rs.OpenTable(connection, QStringLiteral("Letters"));
+    QStringList expected;
+    for (const QString& c : characters) {
+        QCOMPARE(rs.Fields(1).Value().toString(), QStringLiteral("x%1y").arg(c));
+        const QString written = c + QStringLiteral(" saved ") + c;
+        for (int round = 0; round < 2; ++round) { // the second round's original is what the first wrote
+            rs.Fields(1).setValue(written);
+            rs.Fields(2).setValue(c + c);
+            rs.Update();
+        }
+        expected.append(QStringLiteral("%1|%2|%3%3").arg(rs.Fields(0).Value().toInt()).arg(written, c));
+        rs.MoveNext();
+    }
+    QVERIFY(rs.IsEOF());
+    QCOMPARE(tableRows(connection, QStringLiteral("Letters"), QStringLiteral("id")), expected);
+}
+
+namespace {
+
+QVariantList firstRow(Connection& connection, const QString& table)
+{
+    QueryRecordSet rs;
+    rs.OpenTable(connection, table);
+    QVariantList values;
+    for (int i = 0; i < rs.FieldCount(); ++i)
+        values.append(rs.Fields(i).Value());
+    return values;
+}
+
+} // namespace
+
+void TestServerSources::writingTheShownTextBackKeepsTheValue()
+{
+    OPEN_SERVER(connection);
+    // Single and double precision, date-times, dates and times with and without fractions, decimals.
+    const bool pg = backend == TestBackend::PostgreSql;
+    const QString columns = pg
+        ? QStringLiteral("id INTEGER PRIMARY KEY, r real, rmax real, d double precision, dlarge double precision, "
+                         "ts3 timestamp(3), ts timestamp(0), tsday timestamp, day date, tm3 time(3), tm time(0), "
+                         "n numeric(10,2), b boolean")
+        : QStringLiteral("id INTEGER PRIMARY KEY, r FLOAT, rmax FLOAT, d DOUBLE, dlarge DOUBLE, ts3 DATETIME(3), "
+                         "ts DATETIME, tsday DATETIME, day DATE, tm3 TIME(3), tm TIME, n DECIMAL(10,2), b BIT(1)");
+    const QString table = connection.quoteIdentifier(QStringLiteral("Shown"));
+    connection.Execute(QStringLiteral("CREATE TABLE %1 (%2)").arg(table, columns));
+    connection.Execute(QStringLiteral("INSERT INTO %1 VALUES (1, 123456.79, 3.4028234e38, 0.30000000000000004, "
+                                      "-1.2345678901234567e300, '2025-02-05 12:34:56.789', '2025-02-05 12:34:56', "
+                                      "'2025-02-05 00:00:00', '2025-02-05', '12:34:56.789', '12:34:56', 1234.50, %2)")
+                           .arg(table, pg ? QStringLiteral("true") : QStringLiteral("b'1'")));
+    const QVariantList before = firstRow(connection, QStringLiteral("Shown"));
+
+    QueryRecordSet rs;
+    rs.OpenTable(connection, QStringLiteral("Shown"));
+    for (int i = 1; i < rs.FieldCount(); ++i) {
+        QueryField& field = rs.Fields(i);
+        const QString shown = fieldValueToText(field.Value(), field.Type());
+        try {
+            field.setValue(shown);
+            QCOMPARE(field.Value(), before.at(i));
+            rs.Update();
+        } catch (const DataError& error) {
+            QFAIL(qPrintable(QStringLiteral("%1 \"%2\": %3").arg(field.Name(), shown, error.description())));
+        }
+    }
+    QCOMPARE(firstRow(connection, QStringLiteral("Shown")), before);
+
+    // New numbers typed as the views show them arrive as exactly the numbers shown.
+    const QVariantList typed = {QVariant(0.1f), QVariant(-1.17549435e-38f), QVariant(0.1 + 0.7), QVariant(5e-324)};
+    for (int i = 0; i < typed.size(); ++i)
+        rs.Fields(i + 1).setValue(fieldValueToText(typed.at(i), rs.Fields(i + 1).Type()));
+    rs.Update();
+    rs.Close();
+    QCOMPARE(firstRow(connection, QStringLiteral("Shown")).mid(1, typed.size()), typed);
 }
 
 QTEST_GUILESS_MAIN(TestServerSources)

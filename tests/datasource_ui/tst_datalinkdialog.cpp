@@ -1,11 +1,14 @@
 // The data-link dialog and the open-file dialog on the offscreen platform, against the real ODBC driver
 // manager and the SQLite3 driver.
+#include "core/AppState.h"
+#include "core/InterfaceTranslations.h"
 #include "datasource/ui/DataLinkDialog.h"
 #include "datasource/ui/WidgetDataLinkPrompt.h"
 #include "datasource/ui/WidgetFileChooser.h"
 
 #include "PresetFileChooser.h"
 #include "SqliteDatabase.h"
+#include "TempProgramFolder.h"
 #include "WidgetChild.h"
 
 #include <QApplication>
@@ -25,6 +28,7 @@
 
 using namespace dorvane;
 using dorvane::test::child;
+using dorvane::test::TempProgramFolder;
 
 namespace {
 
@@ -44,6 +48,22 @@ int rowOf(QTableWidget* table, const QString& key)
             return row;
     }
     return -1;
+}
+
+// A program folder with the shipped language files, speaking the given language ("" for German only),
+// with Qt's own texts in that language as the main window sets them.
+std::unique_ptr<TempProgramFolder> interfaceIn(const QString& language)
+{
+    auto folder = std::make_unique<TempProgramFolder>();
+    for (const char* name : {"Deutsch", "English"}) {
+        QFile file(QStringLiteral(DORVANE_SOURCE_DIR "/lang/%1.lng").arg(QLatin1String(name)));
+        if (!file.open(QIODevice::ReadOnly))
+            qFatal("no shipped language file %s", name);
+        folder->writeFile(QStringLiteral("lang/%1.lng").arg(QLatin1String(name)), file.readAll());
+    }
+    folder->activate(language);
+    installInterfaceTranslations(interfaceLanguage());
+    return folder;
 }
 
 // Runs `drive` on the next modal dialog once it is shown.
@@ -75,6 +95,8 @@ private slots:
     void testButtonReportsTheOutcome();
     void promptReturnsTheStringOrNothing();
     void fileChooserOffersThePatternListAndNewNames();
+    void dialogsSpeakTheInterfaceLanguage_data();
+    void dialogsSpeakTheInterfaceLanguage();
 
 private:
     QTemporaryDir m_dir;
@@ -204,6 +226,7 @@ void DataLinkDialogTest::testButtonReportsTheOutcome()
 {
     QFETCH(QString, kind);
     QFETCH(bool, succeeds);
+    const auto folder = interfaceIn(QStringLiteral("English"));
 
     test::PresetFileChooser chooser;
     chooser.nextAnswers
@@ -276,6 +299,78 @@ void DataLinkDialogTest::fileChooserOffersThePatternListAndNewNames()
 
     whenModalShown([](QWidget* modal) { qobject_cast<QDialog*>(modal)->reject(); });
     QCOMPARE(chooser.chooseFile(QStringLiteral("x"), patterns), QString());
+}
+
+void DataLinkDialogTest::dialogsSpeakTheInterfaceLanguage_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("driversLabel");
+    QTest::addColumn<QString>("browseTitle");
+    QTest::addColumn<QString>("cancel");
+    QTest::addColumn<QString>("lookIn");
+
+    QTest::newRow("Deutsch") << "Deutsch"
+                             << "Datenverknüpfungseigenschaften"
+                             << "ODBC-T&reiber:"
+                             << "Datenbankdatei auswählen"
+                             << "Abbrechen"
+                             << "Suchen in:";
+    QTest::newRow("English") << "English"
+                             << "Data Link Properties"
+                             << "ODBC &drivers:"
+                             << "Select database file"
+                             << "Cancel"
+                             << "Look in:";
+    QTest::newRow("German only: built-in texts") << ""
+                                                 << "Datenverknüpfungseigenschaften"
+                                                 << "ODBC-T&reiber:"
+                                                 << "Datenbankdatei auswählen"
+                                                 << "Abbrechen"
+                                                 << "Suchen in:";
+}
+
+// The data-link dialog's own texts come from the language file, its OK and Cancel and the whole file
+// dialog from Qt's catalogue of the same language.
+void DataLinkDialogTest::dialogsSpeakTheInterfaceLanguage()
+{
+    QFETCH(QString, language);
+    QFETCH(QString, caption);
+    QFETCH(QString, driversLabel);
+    QFETCH(QString, browseTitle);
+    QFETCH(QString, cancel);
+    QFETCH(QString, lookIn);
+    const auto folder = interfaceIn(language);
+
+    test::PresetFileChooser chooser;
+    chooser.nextAnswers = {QString()};
+    {
+        DataLinkDialog dialog(chooser);
+        dialog.show();
+        QCOMPARE(dialog.windowTitle(), caption);
+        QCOMPARE(child<QLabel>(&dialog, "driversLabel")->text(), driversLabel);
+        QCOMPARE(child<QDialogButtonBox>(&dialog, "buttonBox")->button(QDialogButtonBox::Cancel)->text(), cancel);
+        selectListEntry(child<QListWidget>(&dialog, "driverList"), SqliteDriver);
+        QTest::mouseClick(child<QPushButton>(&dialog, "browseButton"), Qt::LeftButton);
+        QCOMPARE(chooser.titles, QStringList {browseTitle});
+    }
+
+    WidgetFileChooser files;
+    QString fileDialogCancel;
+    QString fileDialogLookIn;
+    whenModalShown([&](QWidget* modal) {
+        auto* buttons = modal->findChild<QDialogButtonBox*>();
+        auto* label = modal->findChild<QLabel*>(QStringLiteral("lookInLabel"));
+        if (buttons && buttons->button(QDialogButtonBox::Cancel))
+            fileDialogCancel = buttons->button(QDialogButtonBox::Cancel)->text();
+        if (label)
+            fileDialogLookIn = label->text();
+        qobject_cast<QDialog*>(modal)->reject();
+    });
+    QCOMPARE(files.chooseFile(browseTitle, QStringLiteral("*.db")), QString());
+    QCOMPARE(fileDialogCancel, cancel);
+    QCOMPARE(fileDialogLookIn, lookIn);
+    installInterfaceTranslations(QString());
 }
 
 QTEST_MAIN(DataLinkDialogTest)

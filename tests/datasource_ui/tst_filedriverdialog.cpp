@@ -135,8 +135,10 @@ void FileDriverDialogTest::textsOfBothModes()
 
 void FileDriverDialogTest::editShowsTheCurrentRow()
 {
-    for (int position : {0, 4}) { // mdb is file related, dbf directory related
-        const FileDriverRow row = defaultFileDriverRows()[position];
+    storeFileDriverEntry(*m_table, {"dbf", "Driver={dBASE};Dbq=<path>;", false}, std::nullopt);
+    const QList<FileDriverRow> rows = rowsOf(*m_table);
+    for (int position : {0, int(rows.size()) - 1}) { // mdb is file related, dbf directory related
+        const FileDriverRow row = rows[position];
         m_mode = QStringLiteral("Edit");
         dlgFileDriver dialog(*m_table, m_mode, position, nullptr, &m_messages);
         QVERIFY(dialog.isEditing());
@@ -154,16 +156,23 @@ void FileDriverDialogTest::refusalsShowTheirMessageAndKeepTheDialogOpen_data()
     QTest::addColumn<QString>("ext");
     QTest::addColumn<QString>("str");
     QTest::addColumn<QString>("message");
-    QTest::newRow("two characters") << "" << 0 << "db"
-                                    << "Dbq=<path>;"
-                                    << "Three characters!";
-    QTest::newRow("empty template, wrong length") << "" << 0 << "db"
+    // The field takes at most three characters; fewer than one is what remains to refuse.
+    QTest::newRow("blanks only") << "" << 0 << "  "
+                                 << "Dbq=<path>;"
+                                 << "Three characters!";
+    QTest::newRow("no extension") << "" << 0 << ""
+                                  << "Dbq=<path>;"
+                                  << "Three characters!";
+    QTest::newRow("empty template, wrong length") << "" << 0 << ""
                                                   << ""
                                                   << "Three characters!";
+    QTest::newRow("two characters that exist") << "" << 0 << "db"
+                                               << "Dbq=<path>;"
+                                               << "Already there!";
     QTest::newRow("mdb twice") << "" << 0 << "mdb"
                                << "Dbq=<path>;"
                                << "Already there!";
-    QTest::newRow("edit mdb into xls") << "Edit" << 0 << "xls"
+    QTest::newRow("edit mdb into udl") << "Edit" << 0 << "udl"
                                        << "Dbq=<path>;"
                                        << "Already there!";
     QTest::newRow("empty template") << "" << 0 << "abc"
@@ -221,6 +230,18 @@ void FileDriverDialogTest::editStoresIntoTheCurrentRowOnly()
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
     }
     QCOMPARE(m_mode, QString());
+    QCOMPARE(rowsOf(*m_table), defaultFileDriverRows());
+
+    // So is the two-character "db" row (position 3), although the column is three characters wide.
+    m_mode = QStringLiteral("Edit");
+    {
+        dlgFileDriver dialog(*m_table, m_mode, 3, nullptr, &m_messages);
+        dialog.show();
+        QCOMPARE(child<QLineEdit>(&dialog, "dxExt")->text(), QStringLiteral("db"));
+        QTest::mouseClick(child<QPushButton>(&dialog, "cmdSave"), Qt::LeftButton);
+        QVERIFY2(m_messages.messages.isEmpty(), qPrintable(m_messages.messages.join(QLatin1Char('\n'))));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    }
     QCOMPARE(rowsOf(*m_table), defaultFileDriverRows());
 
     m_mode = QStringLiteral("Edit");

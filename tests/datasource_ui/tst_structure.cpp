@@ -107,6 +107,7 @@ void StructureTest::cleanup()
 
 void StructureTest::openConnection()
 {
+    m_db->scalar(QStringLiteral("SELECT 1")); // makes the file when the test made no table
     m_db->close();
     m_connection->setConnectionString(m_db->connectionString());
     m_connection->Open();

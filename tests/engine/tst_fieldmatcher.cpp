@@ -18,6 +18,11 @@
 #include <QTest>
 #include <QUuid>
 
+#include <charconv>
+#include <cmath>
+#include <cstring>
+#include <limits>
+
 using namespace dorvane;
 using dorvane::test::TempProgramFolder;
 
@@ -92,6 +97,8 @@ private slots:
     void datesAndNumbersMatchTheLocaleInEveryLocale();
     void valueTextReadsBack_data();
     void valueTextReadsBack();
+    void numbersReadBackExactly_data();
+    void numbersReadBackExactly();
 
 private:
     std::unique_ptr<TempProgramFolder> m_folder;
@@ -595,29 +602,158 @@ void TestFieldMatcher::valueText()
 
 void TestFieldMatcher::valueTextReadsBack_data()
 {
+    QTest::addColumn<QString>("locale");
     QTest::addColumn<QVariant>("value");
     QTest::addColumn<int>("type");
 
-    QTest::newRow("integer") << QVariant(1234567) << int(ado::adInteger);
-    QTest::newRow("double") << QVariant(-1234.125) << int(ado::adDouble);
-    QTest::newRow("single") << QVariant(0.1f) << int(ado::adSingle);
-    QTest::newRow("decimal") << QVariant("-1234.5") << int(ado::adNumeric);
-    QTest::newRow("date, last century") << QVariant(QDate(1925, 1, 5)) << int(ado::adDBDate);
-    QTest::newRow("date-time") << QVariant(QDateTime(QDate(1925, 1, 5), QTime(22, 20, 30), Qt::UTC))
-                               << int(ado::adDBTimeStamp);
-    QTest::newRow("time") << QVariant(QTime(22, 20, 30)) << int(ado::adDBTime);
-    QTest::newRow("boolean") << QVariant(true) << int(ado::adBoolean);
+    const QDate day(1925, 1, 5);
+    const QList<QPair<const char*, QPair<QVariant, int>>> values = {
+        {"integer", {QVariant(1234567), ado::adInteger}},
+        {"double", {QVariant(-1234.125), ado::adDouble}},
+        {"double, 0.1 + 0.2", {QVariant(0.1 + 0.2), ado::adDouble}},
+        {"double, large", {QVariant(1.2345678901234567e300), ado::adDouble}},
+        {"single", {QVariant(0.1f), ado::adSingle}},
+        {"single, eight digits", {QVariant(123456.79f), ado::adSingle}},
+        {"single, above 2^24", {QVariant(16777216.0f * 3), ado::adSingle}},
+        {"decimal", {QVariant("-1234.5"), ado::adNumeric}},
+        {"date, last century", {QVariant(day), ado::adDBDate}},
+        {"date, year 1", {QVariant(QDate(1, 1, 1)), ado::adDBDate}},
+        {"date-time", {QVariant(QDateTime(day, QTime(22, 20, 30), Qt::UTC)), ado::adDBTimeStamp}},
+        {"date-time, milliseconds",
+         {QVariant(QDateTime(QDate(2025, 2, 5), QTime(12, 34, 56, 789), Qt::UTC)), ado::adDBTimeStamp}},
+        {"date-time, one millisecond", {QVariant(QDateTime(day, QTime(0, 0, 0, 1), Qt::UTC)), ado::adDBTimeStamp}},
+        {"date-time, midnight", {QVariant(QDateTime(day, QTime(0, 0), Qt::UTC)), ado::adDBTimeStamp}},
+        {"adDate, milliseconds", {QVariant(QDateTime(day, QTime(1, 2, 3, 40), Qt::UTC)), ado::adDate}},
+        {"time", {QVariant(QTime(22, 20, 30)), ado::adDBTime}},
+        {"time, milliseconds", {QVariant(QTime(22, 20, 30, 5)), ado::adDBTime}},
+        {"time, midnight", {QVariant(QTime(0, 0)), ado::adDBTime}},
+        {"boolean", {QVariant(true), ado::adBoolean}},
+    };
+    for (const char* locale : {"de_DE", "en_US", "fr_FR"}) {
+        for (const auto& [name, value] : values)
+            QTest::addRow("%s, %s", locale, name) << locale << value.first << value.second;
+    }
 }
 
 void TestFieldMatcher::valueTextReadsBack()
 {
+    QFETCH(QString, locale);
     QFETCH(QVariant, value);
     QFETCH(int, type);
 
-    // What the views show is what a save writes back: it must read as the same value.
-    const QString text = fieldValueToText(value, type);
-    QCOMPARE(convertFieldInput(QStringLiteral("F"), type, text), value);
+    // What the views show is what a save writes back: it must read as the same value, and show alike.
+    const QLocale shownIn(locale);
+    const QString text = fieldValueToText(value, type, shownIn);
+    const QVariant readBack = convertFieldInput(QStringLiteral("F"), type, text, shownIn);
+    QCOMPARE(readBack, value);
+    QCOMPARE(fieldValueToText(readBack, type, shownIn), text);
     QVERIFY(fieldValueToText(QVariant(), type).isNull());
+}
+
+namespace {
+
+// The significant digits of a number's text ("0,0120E+05" → "12"), for texts with ASCII digits.
+QString significantDigits(const QString& text)
+{
+    QString digits;
+    for (const QChar c : text) {
+        if (c == QLatin1Char('e') || c == QLatin1Char('E'))
+            break;
+        if (c.isDigit())
+            digits += c;
+    }
+    while (digits.startsWith(QLatin1Char('0')))
+        digits.remove(0, 1);
+    while (digits.endsWith(QLatin1Char('0')))
+        digits.chop(1);
+    return digits;
+}
+
+template<typename Number> QString shortestDigits(Number value)
+{
+    char buffer[64];
+    const auto result = std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::scientific);
+    return significantDigits(QString::fromLatin1(buffer, result.ptr - buffer));
+}
+
+template<typename Number> bool sameNumber(Number a, Number b)
+{
+    return (std::isnan(a) && std::isnan(b)) || std::memcmp(&a, &b, sizeof a) == 0;
+}
+
+// Random bit patterns with a fixed seed, then the edges: zeros, denormals, limits, infinities, NaN and
+// whole numbers beyond the last one the type holds exactly.
+template<typename Number, typename Bits> QList<Number> numbersToTry()
+{
+    using Limits = std::numeric_limits<Number>;
+    QList<Number> numbers = {Number(0),
+                             -Number(0),
+                             Limits::denorm_min(),
+                             -Limits::denorm_min(),
+                             Limits::min(),
+                             Limits::max(),
+                             -Limits::max(),
+                             Limits::lowest(),
+                             Limits::epsilon(),
+                             Limits::infinity(),
+                             -Limits::infinity(),
+                             Limits::quiet_NaN(),
+                             Number(0.1),
+                             Number(1) / 3,
+                             Number(123456.79),
+                             Number(16777217),
+                             Number(9007199254740993.0),
+                             Number(1e15),
+                             Number(1e16),
+                             Number(1e21),
+                             Number(123456789012.0),
+                             Number(0.1) + Number(0.2),
+                             Number(-2.5e-5)};
+    QRandomGenerator random(20250205);
+    for (int i = 0; i < 20000; ++i) {
+        const Bits bits = Bits(random.generate64());
+        Number number;
+        std::memcpy(&number, &bits, sizeof number);
+        numbers.append(number);
+    }
+    return numbers;
+}
+
+template<typename Number, typename Bits> void checkNumbersReadBack(const QLocale& locale, int adoType)
+{
+    for (const Number number : numbersToTry<Number, Bits>()) {
+        const QString text = fieldValueToText(QVariant::fromValue(number), adoType, locale);
+        const QVariant readBack = convertFieldInput(QStringLiteral("F"), adoType, text, locale);
+        QVERIFY2(readBack.metaType() == QMetaType::fromType<Number>(), qPrintable(text));
+        QVERIFY2(sameNumber(readBack.value<Number>(), number),
+                 qPrintable(QStringLiteral("%1 read back as %2").arg(text).arg(readBack.toDouble(), 0, 'g', 17)));
+        QCOMPARE(fieldValueToText(readBack, adoType, locale), text);
+        if (std::isfinite(number))
+            QVERIFY2(significantDigits(text) == shortestDigits(number), qPrintable(text)); // and no longer
+    }
+}
+
+} // namespace
+
+void TestFieldMatcher::numbersReadBackExactly_data()
+{
+    QTest::addColumn<QString>("locale");
+    QTest::addColumn<int>("type");
+    for (const char* locale : {"de_DE", "en_US", "fr_FR", "C"}) {
+        QTest::addRow("%s, single", locale) << locale << int(ado::adSingle);
+        QTest::addRow("%s, double", locale) << locale << int(ado::adDouble);
+    }
+}
+
+void TestFieldMatcher::numbersReadBackExactly()
+{
+    QFETCH(QString, locale);
+    QFETCH(int, type);
+    // Value → text → value and text → value → text are both the identity, with the shortest such text.
+    if (type == ado::adSingle)
+        checkNumbersReadBack<float, quint32>(QLocale(locale), type);
+    else
+        checkNumbersReadBack<double, quint64>(QLocale(locale), type);
 }
 
 void TestFieldMatcher::datesAndNumbersMatchTheLocaleInEveryLocale()

@@ -166,6 +166,7 @@ private slots:
     void captionForms_data();
     void captionForms();
     void allTablesToggleWaitsWhileLoading();
+    void allTablesModeForgetsTheTableOfAnotherSource();
     void commandsWithoutAction_data();
     void commandsWithoutAction();
     void startRecheck_data();
@@ -413,6 +414,33 @@ void TestMainWindowCommands::allTablesToggleWaitsWhileLoading()
     QVERIFY(!w.commands->run().state().AllTablesMode);
     QVERIFY(w.tools.isEnabled(QStringLiteral("ID_Tables")));
     QVERIFY(w.commands->savedTable().isEmpty());
+}
+
+// All-tables mode going off brings back the table chosen before; after another source was opened
+// meanwhile, that table belongs to no open source and must not come back.
+void TestMainWindowCommands::allTablesModeForgetsTheTableOfAnotherSource()
+{
+    Window w;
+    w.load();
+    w.commands->TableChosen(QStringLiteral("Alpha"));
+    const QString allTables = QStringLiteral("ID_AllTables");
+    w.commands->ToolClick(allTables);
+    w.tools.setState(allTables, 1);
+    QCOMPARE(w.commands->savedTable(), QStringLiteral("Alpha"));
+
+    SqliteDatabase other(w.folder.path(), QStringLiteral("other.db"));
+    other.exec(QStringLiteral("CREATE TABLE Gamma (name TEXT)"));
+    other.close();
+    w.fileChooser.nextAnswers = {other.filePath()};
+    w.commands->ToolClick(QStringLiteral("ID_OpenDB"));
+    QVERIFY(w.surface.messages.isEmpty());
+    QCOMPARE(w.tools.tableEntries(), QStringList({"[Alle Tabellen]", "Gamma"}));
+
+    w.commands->ToolClick(allTables);
+    w.tools.setState(allTables, 0);
+    QCOMPARE(w.tools.tableText(), QStringLiteral("[Alle Tabellen]"));
+    QVERIFY(w.state.SelectedTable != QLatin1String("Alpha"));
+    QVERIFY(w.tools.isEnabled(QStringLiteral("ID_Start")));
 }
 
 void TestMainWindowCommands::commandsWithoutAction_data()

@@ -1,5 +1,6 @@
 // The commands on the real window: clicks on the window's tool actions reach the run, and Quit closes
 // and unloads the window. Offscreen widgets, a real SQLite file through the ODBC driver.
+#include "core/AppState.h"
 #include "core/ProductInfo.h"
 #include "core/Settings.h"
 #include "datasource/Connection.h"
@@ -17,7 +18,9 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDialogButtonBox>
 #include <QMenu>
+#include <QPushButton>
 #include <QSignalSpy>
 #include <QSystemTrayIcon>
 #include <QTest>
@@ -38,6 +41,7 @@ private slots:
     void minimisedGoesToTheTrayOnlyWhenSet_data();
     void minimisedGoesToTheTrayOnlyWhenSet();
     void trayExitEndsWithoutTheRunQuestion();
+    void qtsOwnTextsFollowTheLanguageSavedInTheOptions();
 };
 
 void TestMainWindowController::clicksRunASearchAndQuitUnloads()
@@ -233,6 +237,9 @@ void TestMainWindowController::minimisedGoesToTheTrayOnlyWhenSet()
     if (!toTray)
         return;
     QCOMPARE(icon->toolTip(), QStringLiteral("Dorvane 1.01.00 - [Shop Kunden]"));
+    // The tray shows the window's icon, the application icon.
+    QVERIFY(!w.windowIcon().isNull());
+    QCOMPARE(icon->icon().pixmap(32, 32).toImage(), w.windowIcon().pixmap(32, 32).toImage());
     const QList<QAction*> entries = icon->contextMenu()->actions();
     QCOMPARE(entries.size(), 2);
     QCOMPARE(entries.at(0)->text(), QStringLiteral("Öffnen"));
@@ -282,6 +289,47 @@ void TestMainWindowController::trayExitEndsWithoutTheRunQuestion()
     QVERIFY(!controller.tray().icon()->isVisible());
     QVERIFY(controller.commands().run().state().StopRequested);
     QVERIFY(!state.Connection);
+}
+
+// The standard buttons of the window's dialogs speak the interface language from the window's load, and
+// the language saved in the options dialog from its OK on.
+void TestMainWindowController::qtsOwnTextsFollowTheLanguageSavedInTheOptions()
+{
+    const auto cancelButtonText = [] {
+        QDialogButtonBox buttons(QDialogButtonBox::Cancel);
+        return buttons.button(QDialogButtonBox::Cancel)->text();
+    };
+    TempProgramFolder folder;
+    folder.writeFile(IniFileName, "[Options]\r\nLanguage=Deutsch\r\n");
+    folder.writeFile(QStringLiteral("lang/Deutsch.lng"), "[frmMain]\r\nt1=Suchen nach\r\n");
+    folder.writeFile(QStringLiteral("lang/English.lng"), "[frmMain]\r\nt1=Find what\r\n");
+    folder.activate(QStringLiteral("Deutsch"));
+    DataSourceState state;
+    MainWindowController controller(state);
+    frmMain& w = controller.window();
+    controller.Load();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&w));
+    QCOMPARE(cancelButtonText(), QStringLiteral("Abbrechen"));
+
+    bool saved = false;
+    QTimer::singleShot(50, this, [&] {
+        QWidget* options = QApplication::activeModalWidget();
+        if (!options)
+            return;
+        auto* languages = options->findChild<QComboBox*>(QStringLiteral("dxLanguage"));
+        auto* ok = options->findChild<QPushButton*>(QStringLiteral("cmdOK"));
+        if (!languages || !ok)
+            return;
+        languages->setCurrentText(QStringLiteral("English"));
+        ok->click();
+        saved = true;
+    });
+    w.toolAction(QStringLiteral("ID_Options"))->trigger();
+    QVERIFY(saved);
+    QCOMPARE(appState().LanguageName, QStringLiteral("English"));
+    QCOMPARE(cancelButtonText(), QStringLiteral("Cancel"));
+    w.close();
 }
 
 QTEST_MAIN(TestMainWindowController)

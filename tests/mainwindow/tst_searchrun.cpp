@@ -84,9 +84,9 @@ struct Bench
     Bench(TestBackend backend, const QStringList& statements) : backend(backend)
     {
         // A short busy timeout on SQLite: a write from a stale read snapshot fails at once instead of
-        // after the driver's default 100 s.
+        // after the driver's default 100 s. The bench makes its database (NoCreat=0).
         connectionString = backend == TestBackend::Sqlite
-            ? QStringLiteral("DRIVER=SQLite3;Timeout=1000;Database=") + dbPath
+            ? QStringLiteral("DRIVER=SQLite3;Timeout=1000;NoCreat=0;Database=") + dbPath
             : test::freshServerDatabase(backend, QStringLiteral("dorvane_searchrun"));
         connection = std::make_unique<Connection>();
         connection->setConnectionString(connectionString);

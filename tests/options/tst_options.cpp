@@ -340,8 +340,8 @@ void OptionsTest::deletedDriverIsWrittenOnlyOnOk()
         list->setCurrentItem(list->topLevelItem(1));
         QTest::mouseClick(child<QPushButton>(dialog.get(), "cmdDelete"), Qt::LeftButton);
         QCOMPARE(m_messages.questions, QStringList {"DE 19"});
-        QCOMPARE(list->topLevelItemCount(), 9);
-        QCOMPARE(list->topLevelItem(1)->text(0), QStringLiteral("dsn"));
+        QCOMPARE(list->topLevelItemCount(), defaultFileDriverRows().size() - 1);
+        QCOMPARE(list->topLevelItem(1)->text(0), QStringLiteral("udl"));
         QCOMPARE(list->currentItem(), list->topLevelItem(1));
         QTest::mouseClick(child<QPushButton>(dialog.get(), confirm ? "cmdOK" : "cmdCancel"), Qt::LeftButton);
         QList<FileDriverRow> expected = defaultFileDriverRows();
@@ -358,11 +358,12 @@ void OptionsTest::deleteAnsweredNoKeepsTheDriver()
 {
     auto dialog = makeDialog();
     auto* list = child<QTreeWidget>(dialog.get(), "dxTreeList2");
-    list->setCurrentItem(list->topLevelItem(9));
+    const int rows = int(defaultFileDriverRows().size());
+    list->setCurrentItem(list->topLevelItem(rows - 1));
     m_messages.answers = {false};
     QTest::mouseClick(child<QPushButton>(dialog.get(), "cmdDelete"), Qt::LeftButton);
     QCOMPARE(m_messages.questions.size(), 1);
-    QCOMPARE(list->topLevelItemCount(), 10);
+    QCOMPARE(list->topLevelItemCount(), rows);
     QTest::mouseClick(child<QPushButton>(dialog.get(), "cmdOK"), Qt::LeftButton);
     QCOMPARE(fileDriverRows(), defaultFileDriverRows());
 }
@@ -408,9 +409,10 @@ void OptionsTest::newDriverThroughTheFileDriverDialog()
     QCOMPARE(modeSeen, QString());
     QCOMPARE(dialog->editMode(), QString());
     auto* list = child<QTreeWidget>(dialog.get(), "dxTreeList2");
-    QCOMPARE(list->topLevelItemCount(), 11);
-    QCOMPARE(list->currentItem(), list->topLevelItem(10));
-    QCOMPARE(list->topLevelItem(10)->text(1), QStringLiteral("DRIVER=SQLite3;Database=<path>;"));
+    const int rows = int(defaultFileDriverRows().size());
+    QCOMPARE(list->topLevelItemCount(), rows + 1);
+    QCOMPARE(list->currentItem(), list->topLevelItem(rows));
+    QCOMPARE(list->topLevelItem(rows)->text(1), QStringLiteral("DRIVER=SQLite3;Database=<path>;"));
     QVERIFY(m_messages.messages.isEmpty());
     // Only OK writes the file.
     QCOMPARE(fileDriverRows(), defaultFileDriverRows());
@@ -440,11 +442,11 @@ void OptionsTest::doubleClickEditsTheRowInEditMode()
     list->setCurrentItem(item);
     emit list->itemDoubleClicked(item, 0);
     QCOMPARE(modeSeen, QStringLiteral("Edit"));
-    QCOMPARE(extSeen, QStringLiteral("dbf"));
+    QCOMPARE(extSeen, QStringLiteral("db3"));
     QCOMPARE(dialog->editMode(), QString());
-    QCOMPARE(list->topLevelItemCount(), 10);
+    QCOMPARE(list->topLevelItemCount(), defaultFileDriverRows().size());
     QCOMPARE(list->topLevelItem(4)->text(0), QStringLiteral("dbx"));
-    QCOMPARE(list->topLevelItem(4)->checkState(2), Qt::Unchecked);
+    QCOMPARE(list->topLevelItem(4)->checkState(2), Qt::Checked);
     QCOMPARE(list->currentItem(), list->topLevelItem(4));
 }
 

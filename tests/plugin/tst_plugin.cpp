@@ -17,6 +17,8 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDialog>
+#include <QIcon>
 #include <QTest>
 #include <QTimer>
 
@@ -60,6 +62,7 @@ private slots:
     void captionAndDescription_data();
     void captionAndDescription();
     void fixedAnswers();
+    void imgIsTheIconOfTheWindowAndItsDialogs();
     void runFlag();
     void runFlagNotANumberFails();
     void destructionRaisesDllUnload();
@@ -115,6 +118,33 @@ void TestPlugin::fixedAnswers()
     QCOMPARE(replacer.EventInfo(), QStringLiteral("None"));
     QCOMPARE(replacer.ShowInDetailPopup(), QStringLiteral("True"));
     QCOMPARE(replacer.ShowInDSNPopup(), QStringLiteral("True"));
+}
+
+void TestPlugin::imgIsTheIconOfTheWindowAndItsDialogs()
+{
+    clsDvnReplacer replacer;
+    const QIcon icon = replacer.Img();
+    QVERIFY(!icon.isNull());
+    for (const int size : {16, 32, 48, 256}) {
+        QVERIFY2(icon.availableSizes().contains(QSize(size, size)), qPrintable(QString::number(size)));
+        QVERIFY(!icon.pixmap(size, size).isNull());
+    }
+
+    TempProgramFolder folder;
+    replacer.StartInterface(QStringLiteral("1"), QStringLiteral("Deutsch"), false);
+    QPointer<MainWindowController> running = clsDvnReplacer::runningWindow();
+    QVERIFY(running);
+    frmMain& window = running->window();
+    const QImage expected = icon.pixmap(32, 32).toImage();
+    QCOMPARE(window.windowIcon().pixmap(32, 32).toImage(), expected);
+    // Even in a host whose application icon is another one.
+    QApplication::setWindowIcon(QIcon());
+    {
+        QDialog dialog(&window);
+        QCOMPARE(dialog.windowIcon().pixmap(32, 32).toImage(), expected);
+    }
+    window.close();
+    QTRY_VERIFY(!running);
 }
 
 void TestPlugin::runFlag()

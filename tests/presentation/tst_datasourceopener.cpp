@@ -91,10 +91,17 @@ class DataSourceOpenerTest : public QObject
 private slots:
     void chosenFileOpensThroughItsRow_data();
     void chosenFileOpensThroughItsRow();
-    void fileWithoutRowReopensThePreviousSource();
+    void fileWithoutDriverKeepsThePreviousSource();
     void cancelledDialogReopensAndRelists();
+    void failedOpenKeepsWhatWasOpen_data();
+    void failedOpenKeepsWhatWasOpen();
     void failedOpenShowsOneMessage_data();
     void failedOpenShowsOneMessage();
+    void sqliteFileFoundByItsContent_data();
+    void sqliteFileFoundByItsContent();
+    void existingFileDriverTableIsNeverRewritten();
+    void anotherSourceForgetsTheTableChoice();
+    void unreadableTableListShowsNoStaleTables();
     void unreadableFileDriverTableChangesNothing_data();
     void unreadableFileDriverTableChangesNothing();
     void hostValuesDecideTheCaption_data();
@@ -114,11 +121,11 @@ void DataSourceOpenerTest::chosenFileOpensThroughItsRow_data()
     QTest::addColumn<bool>("file");
     QTest::addColumn<QString>("shownPart"); // what the caption shows: the file or its folder
 
-    QTest::newRow("file row") << "shop.db3"
-                              << "db3"
+    QTest::newRow("file row") << "shop.dbs"
+                              << "dbs"
                               << "DRIVER=SQLite3;Database=<path>" << true << "file";
-    QTest::newRow("capitals kept in path") << "Shop.DB3"
-                                           << "db3"
+    QTest::newRow("capitals kept in path") << "Shop.DBS"
+                                           << "dbs"
                                            << "DRIVER=SQLite3;Database=<path>" << true << "file";
     QTest::newRow("folder row") << "anything.sq3"
                                 << "sq3"
@@ -143,8 +150,10 @@ void DataSourceOpenerTest::chosenFileOpensThroughItsRow()
 
     QCOMPARE(f.chooser.titles, QStringList {f.texts.openFileTitle});
     QCOMPARE(f.chooser.patternLists.size(), 1);
-    QVERIFY(f.chooser.patternLists.first().startsWith(QStringLiteral("*.mdb;*.xls;")));
-    QVERIFY(f.chooser.patternLists.first().endsWith(QStringLiteral(";*.") + ext + QLatin1Char(';')));
+    // The table's patterns, then the files found by their content.
+    QVERIFY(f.chooser.patternLists.first().startsWith(QStringLiteral("*.mdb;*.dsn;*.udl;*.db;*.db3;*.sl3;")));
+    QVERIFY(
+        f.chooser.patternLists.first().endsWith(QStringLiteral(";*.") + ext + QStringLiteral(";*.sqlite;*.sqlite3;")));
     QCOMPARE(f.surface.processEventsCalls, 1);
     QVERIFY2(f.surface.messages.isEmpty(), qPrintable(f.surface.messages.join(QLatin1Char('\n'))));
 
@@ -160,23 +169,30 @@ void DataSourceOpenerTest::chosenFileOpensThroughItsRow()
     QVERIFY(!f.surface.isWaitCursor());
 }
 
-void DataSourceOpenerTest::fileWithoutRowReopensThePreviousSource()
+// A file that no row fits and whose content names no driver cannot be opened: the window says so and
+// keeps the source that was open, not even reopening it.
+void DataSourceOpenerTest::fileWithoutDriverKeepsThePreviousSource()
 {
     Fixture f;
-    addFileDriverRow(QStringLiteral("db3"), QStringLiteral("DRIVER=SQLite3;Database=<path>"), true);
-    const QString database = f.makeDatabase(QStringLiteral("shop.db3"), TwoTables);
-    f.chooser.nextAnswers = {database, f.folder.filePath(QStringLiteral("other.XyZ"))};
+    addFileDriverRow(QStringLiteral("dbs"), QStringLiteral("DRIVER=SQLite3;Database=<path>"), true);
+    const QString database = f.makeDatabase(QStringLiteral("shop.dbs"), TwoTables);
+    const QString other = f.folder.filePath(QStringLiteral("other.XyZ"));
+    f.folder.writeFile(QStringLiteral("other.XyZ"), QByteArray("plain text, no database"));
+    f.chooser.nextAnswers = {database, other};
     f.opener.OpenDatabaseFile();
     const QString opened = f.state.ConnectionString;
+    const QString caption = f.surface.caption();
     const Connection* first = f.state.Connection.get();
     QVERIFY(f.state.isOpen());
 
     f.opener.OpenDatabaseFile();
 
-    QVERIFY(f.surface.messages.isEmpty());
-    QCOMPARE(f.surface.caption(), head() + QStringLiteral(" - [*.xyz - ]"));
+    QCOMPARE(f.surface.messages.size(), 1);
+    QVERIFY2(f.surface.messages.first().contains(QStringLiteral("No file driver opens \"%1\"").arg(other)),
+             qPrintable(f.surface.messages.first()));
+    QCOMPARE(f.surface.caption(), caption);
     QCOMPARE(f.state.ConnectionString, opened);
-    QVERIFY(f.state.Connection.get() != first);
+    QCOMPARE(f.state.Connection.get(), first);
     QVERIFY(f.state.isOpen());
     QCOMPARE(f.tools.tableEntries(), (QStringList {f.texts.allTablesEntry(), "B", "A"}));
     QVERIFY(f.tools.isEnabled(Start));
@@ -185,8 +201,8 @@ void DataSourceOpenerTest::fileWithoutRowReopensThePreviousSource()
 void DataSourceOpenerTest::cancelledDialogReopensAndRelists()
 {
     Fixture f;
-    addFileDriverRow(QStringLiteral("db3"), QStringLiteral("DRIVER=SQLite3;Database=<path>"), true);
-    const QString database = f.makeDatabase(QStringLiteral("shop.db3"), TwoTables);
+    addFileDriverRow(QStringLiteral("dbs"), QStringLiteral("DRIVER=SQLite3;Database=<path>"), true);
+    const QString database = f.makeDatabase(QStringLiteral("shop.dbs"), TwoTables);
     f.chooser.nextAnswers = {database};
     f.opener.OpenDatabaseFile();
     const QString caption = f.surface.caption();
@@ -194,7 +210,7 @@ void DataSourceOpenerTest::cancelledDialogReopensAndRelists()
     f.opener.SelectTable(QStringLiteral("A"));
 
     // A table made meanwhile shows that the list is read again, not kept.
-    test::SqliteDatabase(f.folder.path(), QStringLiteral("shop.db3"))
+    test::SqliteDatabase(f.folder.path(), QStringLiteral("shop.dbs"))
         .exec(QStringLiteral("CREATE TABLE C (Text TEXT)"));
     f.opener.OpenDatabaseFile(); // the chooser has no answer left: cancelled
 
@@ -211,6 +227,84 @@ void DataSourceOpenerTest::cancelledDialogReopensAndRelists()
     QCOMPARE(f.surface.caption(), head());
 }
 
+void DataSourceOpenerTest::failedOpenKeepsWhatWasOpen_data()
+{
+    QTest::addColumn<QString>("way");
+    QTest::addColumn<QString>("why"); // a part of the message
+    QTest::newRow("file in a missing folder") << "missing folder"
+                                              << "does not exist";
+    QTest::newRow("mistyped file name") << "missing file"
+                                        << "does not exist";
+    QTest::newRow("file that is no database") << "no database"
+                                              << "is not a SQLite database";
+    QTest::newRow("host string with an unknown driver") << "host"
+                                                        << "Can't open lib";
+    QTest::newRow("data link to a missing folder") << "link"
+                                                   << "does not exist";
+}
+
+// The chosen source cannot be opened: the message says why, and the source that was open stays open
+// with its table list, table choice, caption, status line and tools.
+void DataSourceOpenerTest::failedOpenKeepsWhatWasOpen()
+{
+    QFETCH(QString, way);
+    QFETCH(QString, why);
+    Fixture f;
+    addFileDriverRow(QStringLiteral("dbs"), QStringLiteral("DRIVER=SQLite3;Database=<path>"), true);
+    f.chooser.nextAnswers = {f.makeDatabase(QStringLiteral("good.dbs"), TwoTables)};
+    f.opener.OpenDatabaseFile();
+    f.opener.SelectTable(QStringLiteral("A"));
+    f.surface.setProgressVisible(true);
+    f.surface.setProgressValue(5);
+    f.surface.setStatusText(2, QStringLiteral("Datensatz: 3"));
+    const Connection* open = f.state.Connection.get();
+    const QString string = f.state.ConnectionString;
+    const QString caption = f.surface.caption();
+    const QString status = f.surface.statusText(1);
+    QVERIFY(f.tools.isEnabled(Start));
+    QVERIFY(f.tools.isEnabled(Structure));
+
+    if (way == QLatin1String("host")) {
+        f.state.ConnectionString = QStringLiteral("DRIVER={No Such Dorvane Driver};Database=x");
+        f.opener.LoadData();
+    } else if (way == QLatin1String("link")) {
+        f.prompt.nextAnswers
+            = {QStringLiteral("DRIVER={SQLite3};Database=") + f.folder.filePath(QStringLiteral("gone/away.db"))};
+        f.opener.OpenDataLink();
+    } else {
+        QString chosen = f.folder.filePath(QStringLiteral("gone/away.dbs"));
+        if (way == QLatin1String("missing file")) {
+            chosen = f.folder.filePath(QStringLiteral("typo.dbs"));
+        } else if (way == QLatin1String("no database")) {
+            chosen = f.folder.filePath(QStringLiteral("notes.dbs"));
+            f.folder.writeFile(QStringLiteral("notes.dbs"), QByteArray("notes, not a database\n").repeated(30));
+        }
+        f.chooser.nextAnswers = {chosen};
+        f.opener.OpenDatabaseFile();
+        QVERIFY(!QFile::exists(f.folder.filePath(QStringLiteral("typo.dbs")))); // nothing is created
+    }
+
+    QCOMPARE(f.surface.messages.size(), 1);
+    QVERIFY2(f.surface.messages.first().contains(QStringLiteral(":\r\n")), qPrintable(f.surface.messages.first()));
+    QVERIFY2(f.surface.messages.first().contains(why), qPrintable(f.surface.messages.first()));
+    QVERIFY(f.state.isOpen());
+    QCOMPARE(f.state.Connection.get(), open);
+    QCOMPARE(f.state.ConnectionString, string);
+    QCOMPARE(f.tools.tableEntries(), (QStringList {f.texts.allTablesEntry(), "B", "A"}));
+    QCOMPARE(f.tools.tableText(), QStringLiteral("A"));
+    QCOMPARE(f.state.SelectedTable, QStringLiteral("A"));
+    QCOMPARE(f.surface.caption(), caption);
+    QCOMPARE(f.surface.statusText(1), status);
+    QCOMPARE(f.surface.statusText(2), QStringLiteral("Datensatz: 3"));
+    QVERIFY(f.tools.isEnabled(Start));
+    QVERIFY(f.tools.isEnabled(Structure));
+    QVERIFY(f.surface.isProgressVisible());
+    QVERIFY(!f.surface.isWaitCursor());
+
+    // It is the same source, and it still reads.
+    QCOMPARE(f.opener.tablesForRun(true), (QStringList {"B", "A"}));
+}
+
 void DataSourceOpenerTest::failedOpenShowsOneMessage_data()
 {
     QTest::addColumn<QString>("way");
@@ -219,23 +313,21 @@ void DataSourceOpenerTest::failedOpenShowsOneMessage_data()
     QTest::newRow("data link to a missing folder") << "link";
 }
 
+// Without a source that was open before, a failed open leaves none open.
 void DataSourceOpenerTest::failedOpenShowsOneMessage()
 {
     QFETCH(QString, way);
     Fixture f;
-    addFileDriverRow(QStringLiteral("db3"), QStringLiteral("DRIVER=SQLite3;Database=<path>"), true);
-    // A first, good source: the failure must take back what it enabled.
-    f.chooser.nextAnswers = {f.makeDatabase(QStringLiteral("good.db3"), TwoTables)};
-    f.opener.OpenDatabaseFile();
-    QVERIFY(f.tools.isEnabled(Start));
-    QVERIFY(f.tools.isEnabled(Structure));
+    addFileDriverRow(QStringLiteral("dbs"), QStringLiteral("DRIVER=SQLite3;Database=<path>"), true);
+    f.tools.setEnabled(Structure, true);
+    f.surface.setCaption(QStringLiteral("before"));
     f.surface.setProgressVisible(true);
     f.surface.setProgressValue(5);
     f.surface.setStatusText(2, QStringLiteral("Datensatz: 3"));
 
     QString failing;
     if (way == QLatin1String("file")) {
-        const QString missing = f.folder.filePath(QStringLiteral("gone/away.db3"));
+        const QString missing = f.folder.filePath(QStringLiteral("gone/away.dbs"));
         failing = QStringLiteral("DRIVER=SQLite3;Database=") + missing;
         f.chooser.nextAnswers = {missing};
         f.opener.OpenDatabaseFile();
@@ -266,9 +358,117 @@ void DataSourceOpenerTest::failedOpenShowsOneMessage()
         QVERIFY(!f.surface.isProgressVisible());
         QCOMPARE(f.surface.progressValue(), 0);
     } else {
-        // LoadData leaves the structure tool as it was.
+        // LoadData leaves the structure tool as it was; a file that did not open is not named.
         QVERIFY(f.tools.isEnabled(Structure));
+        QCOMPARE(f.surface.caption(), QStringLiteral("before"));
     }
+}
+
+void DataSourceOpenerTest::sqliteFileFoundByItsContent_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("windowsTable"); // a table written on Windows, with its Paradox row for ".db"
+    QTest::newRow(".sqlite") << "shop.sqlite" << false;
+    QTest::newRow(".sqlite3") << "Shop.SQLITE3" << false;
+    QTest::newRow("no extension") << "shop" << false;
+    QTest::newRow(".db with a Paradox row") << "shop.db" << true;
+}
+
+// No row fits (or the row's driver is not installed here): the first bytes say SQLite.
+void DataSourceOpenerTest::sqliteFileFoundByItsContent()
+{
+    QFETCH(QString, name);
+    QFETCH(bool, windowsTable);
+    Fixture f;
+    if (windowsTable)
+        addFileDriverRow(QStringLiteral("db"),
+                         QStringLiteral("Driver={Microsoft Paradox Driver (*.db)};DriverID=538;DefaultDir=<path>;"),
+                         false);
+    MemoryRecordSet table = openFileDriverTable(MemoryRecordSet::LockType::Optimistic);
+    if (windowsTable) {
+        // Only the Paradox row is left for ".db", as in a table brought from Windows.
+        for (table.MoveFirst(); !table.isEOF(); table.MoveNext()) {
+            if (currentFileDriverRow(table).Str.startsWith(QLatin1String("Driver={SQLite3}")))
+                table.Delete();
+        }
+    }
+    saveFileDriverTable(table);
+    const QString database = f.makeDatabase(name, TwoTables);
+    f.chooser.nextAnswers = {database};
+
+    f.opener.OpenDatabaseFile();
+
+    QVERIFY2(f.surface.messages.isEmpty(), qPrintable(f.surface.messages.join(QLatin1Char('\n'))));
+    QVERIFY(f.state.isOpen());
+    QCOMPARE(f.state.Connection->dbmsName(), QStringLiteral("SQLite"));
+    QVERIFY(f.state.ConnectionString.contains(QStringLiteral("Database=") + database));
+    QCOMPARE(f.tools.tableEntries(), (QStringList {f.texts.allTablesEntry(), "B", "A"}));
+    const QString extension = name.contains(QLatin1Char('.')) ? name.section(QLatin1Char('.'), -1).toLower() : "";
+    QCOMPARE(f.surface.caption(),
+             head() + QStringLiteral(" - [*.") + extension + QStringLiteral(" - ") + database + "]");
+}
+
+// The table beside the program is the user's: opening files reads it and never writes it back, whatever
+// rows it holds.
+void DataSourceOpenerTest::existingFileDriverTableIsNeverRewritten()
+{
+    Fixture f;
+    addFileDriverRow(QStringLiteral("xls"), QStringLiteral("Driver={Microsoft Excel Driver (*.xls)};Dbq=<path>;"),
+                     true);
+    const QByteArray before = f.folder.readFile(QStringLiteral("sys/fdrv.dat"));
+    const QString database = f.makeDatabase(QStringLiteral("shop.db"), TwoTables);
+    f.chooser.nextAnswers = {database, f.folder.filePath(QStringLiteral("book.xls")), QString()};
+    f.opener.OpenDatabaseFile();
+    f.opener.OpenDatabaseFile(); // a row whose driver is missing
+    f.opener.OpenDatabaseFile(); // cancelled
+    QCOMPARE(f.surface.messages.size(), 1);
+    QVERIFY(f.state.isOpen());
+    QCOMPARE(f.folder.readFile(QStringLiteral("sys/fdrv.dat")), before);
+}
+
+// A source opened by the user is another source: the table chosen in the previous one, and the name a
+// host gave it, no longer apply.
+void DataSourceOpenerTest::anotherSourceForgetsTheTableChoice()
+{
+    Fixture f;
+    f.state.ConnectionString = QStringLiteral("DRIVER=SQLite3;Database=") + f.makeDatabase("host.db", TwoTables);
+    f.state.DataSourceName = QStringLiteral("Shop");
+    f.state.SelectedTable = QStringLiteral("A");
+    f.opener.LoadData();
+    QCOMPARE(f.tools.tableText(), QStringLiteral("A"));
+    const QString other = f.makeDatabase(QStringLiteral("other.db"), {QStringLiteral("CREATE TABLE Gamma (x TEXT)")});
+    f.chooser.nextAnswers = {other};
+
+    f.opener.OpenDatabaseFile();
+
+    QVERIFY(f.surface.messages.isEmpty());
+    QCOMPARE(f.tools.tableEntries(), (QStringList {f.texts.allTablesEntry(), "Gamma"}));
+    QCOMPARE(f.tools.tableText(), f.texts.allTablesEntry());
+    QVERIFY(f.state.SelectedTable.isEmpty());
+    QVERIFY(f.state.DataSourceName.isEmpty());
+    QCOMPARE(f.surface.caption(), head() + QStringLiteral(" - [*.db - ") + other + "]");
+    QCOMPARE(f.opener.tablesForRun(f.opener.isAllTablesChoice()), QStringList {"Gamma"});
+
+    // Reopening the same source keeps its choice.
+    f.opener.SelectTable(QStringLiteral("Gamma"));
+    f.opener.OpenDatabaseFile(); // cancelled: the same source again
+    QCOMPARE(f.state.SelectedTable, QStringLiteral("Gamma"));
+}
+
+// A list that cannot be read (the connection was lost) must not go on showing the tables and the choice.
+void DataSourceOpenerTest::unreadableTableListShowsNoStaleTables()
+{
+    Fixture f;
+    f.state.ConnectionString = QStringLiteral("DRIVER=SQLite3;Database=") + f.makeDatabase("lost.db", TwoTables);
+    f.opener.LoadData();
+    f.opener.SelectTable(QStringLiteral("A"));
+    f.state.Connection->Close();
+
+    f.opener.FillTableList();
+
+    QCOMPARE(f.surface.messages.size(), 1);
+    QVERIFY(f.tools.tableEntries().isEmpty());
+    QVERIFY(f.tools.tableText().isEmpty());
 }
 
 void DataSourceOpenerTest::unreadableFileDriverTableChangesNothing_data()

@@ -73,6 +73,7 @@ private slots:
     void editorCommandsComeFromSectionAll_data();
     void editorCommandsComeFromSectionAll();
     void helpFileFollowsTheIniLanguage();
+    void qtTextsFollowTheInterfaceLanguage();
     void listingStripsLngEndingsAndKeepsForeignFiles();
     void listedLanguageFindsItsFileWhateverTheCaseOfItsEnding();
     void shippedLanguageFilesHoldEveryKey_data();
@@ -329,6 +330,31 @@ void TestMainWindowLanguage::helpFileFollowsTheIniLanguage()
     QCOMPARE(appState().programPath(QStringLiteral("/help/English.chm")), applicationHelpFile());
 }
 
+// Standard buttons, message boxes and the file dialog speak the language of the window's texts, also
+// after a switch, and German while the program runs in German only.
+void TestMainWindowLanguage::qtTextsFollowTheInterfaceLanguage()
+{
+    const auto cancel = [] {
+        return QCoreApplication::translate("QPlatformTheme", "Cancel");
+    };
+    TempProgramFolder folder;
+    folder.writeFile(QStringLiteral("lang/Deutsch.lng"), German);
+    folder.writeFile(QStringLiteral("lang/English.lng"), English);
+    Window w;
+    useLanguage(folder, QStringLiteral("Deutsch"));
+    w.language.LoadLanguage();
+    QCOMPARE(cancel(), QStringLiteral("Abbrechen"));
+    useLanguage(folder, QStringLiteral("English"));
+    w.language.LoadLanguage();
+    QCOMPARE(cancel(), QStringLiteral("Cancel"));
+    appState().GermanOnly = true;
+    w.language.LoadLanguage();
+    QCOMPARE(cancel(), QStringLiteral("Abbrechen"));
+    // Qt's English texts again for the tests that follow.
+    useLanguage(folder, QStringLiteral("English"));
+    w.language.LoadLanguage();
+}
+
 void TestMainWindowLanguage::listingStripsLngEndingsAndKeepsForeignFiles()
 {
     TempProgramFolder folder;
@@ -377,8 +403,8 @@ void TestMainWindowLanguage::shippedLanguageFilesHoldEveryKey()
         return IniFile::read(path, section, key, missing, 512);
     };
     const QList<QPair<QString, int>> windowSections
-        = {{"frmMain", 50}, {"All", 7},          {"Intro", 5},         {"frmOpt", 20},
-           {"dlgAbout", 5}, {"frmStructure", 6}, {"dlgFileDriver", 11}};
+        = {{"frmMain", 50}, {"All", 7},          {"Intro", 5},          {"frmOpt", 20},
+           {"dlgAbout", 5}, {"frmStructure", 6}, {"dlgFileDriver", 11}, {"DataLinkDialog", 15}};
     // Keys the program reads but never shows.
     const QStringList unused = {"frmMain/t38", "frmOpt/t16"};
     for (const auto& [section, count] : windowSections) {

@@ -22,7 +22,8 @@ Connection& SqliteDatabase::connection()
 {
     if (!m_connection || m_connection->State() != ado::adStateOpen) {
         m_connection = std::make_unique<Connection>();
-        m_connection->setConnectionString(connectionString() + QStringLiteral(";Timeout=2000"));
+        // The helper makes its file: NoCreat=0 asks the driver to create it, which Connection otherwise forbids.
+        m_connection->setConnectionString(connectionString() + QStringLiteral(";Timeout=2000;NoCreat=0"));
         m_connection->Open();
     }
     return *m_connection;

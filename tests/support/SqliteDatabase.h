@@ -11,7 +11,8 @@
 //     QCOMPARE(db.scalar("SELECT Name FROM Customer WHERE Id = 1"), QVariant("Ann"));
 //
 // The helper keeps its own connection open between calls (idle, so it holds no lock). Its writes give
-// up after two seconds when another connection holds the file, instead of SQLite's default 100 s.
+// up after two seconds when another connection holds the file, instead of SQLite's default 100 s. It
+// creates its file (NoCreat=0); a connection on connectionString() opens only an existing one.
 // Every call throws dorvane::DataError on failure, which Qt Test reports as a failed test.
 #pragma once
 

@@ -1,5 +1,7 @@
 #include "datasource/ui/DataLinkDialog.h"
 
+#include "core/AppState.h"
+#include "core/Settings.h"
 #include "datasource/FileChooser.h"
 #include "datasource/ui/DataLinkOdbc.h"
 
@@ -21,6 +23,32 @@ namespace {
 
 const QString DriverKey = QStringLiteral("DRIVER");
 const QString DsnKey = QStringLiteral("DSN");
+const QString Section = QStringLiteral("DataLinkDialog");
+
+// The dialog's built-in texts, German like the program's other built-in captions. They stand in for a
+// key that the language file lacks (a language file written before this dialog had texts of its own
+// would otherwise blank it), as the German defaults of sections All and Intro do.
+QString builtInText(int key)
+{
+    static const char* const texts[DataLinkDialog::TextCount] = {
+        "Datenverknüpfungseigenschaften",
+        "ODBC-T&reiber:",
+        "&Datenquellen:",
+        "&Verbindungsattribute:",
+        "Verbindungszeichenfolge:",
+        "Attribut",
+        "Wert",
+        "&Hinzufügen",
+        "&Entfernen",
+        "D&urchsuchen...",
+        "Verbindung &testen",
+        "Wählen Sie zuerst einen Treiber oder eine Datenquelle.",
+        "Die Testverbindung war erfolgreich.",
+        "Die Testverbindung ist fehlgeschlagen:",
+        "Datenbankdatei auswählen",
+    };
+    return key >= 0 && key < DataLinkDialog::TextCount ? QString::fromUtf8(texts[key]) : QString();
+}
 
 bool needsBraces(const QString& value)
 {
@@ -35,6 +63,14 @@ QString quoted(const QString& value)
     QString inner = value;
     inner.replace(QStringLiteral("}"), QStringLiteral("}}"));
     return QLatin1Char('{') + inner + QLatin1Char('}');
+}
+
+QLabel* newLabel(const QString& objectName, QWidget* buddy, QWidget* parent)
+{
+    auto* label = new QLabel(parent);
+    label->setObjectName(objectName);
+    label->setBuddy(buddy);
+    return label;
 }
 
 QListWidget* newList(const QString& objectName, QWidget* parent)
@@ -80,7 +116,6 @@ QString DataLinkDialog::fileAttributeFor(const QString& driverName)
 
 DataLinkDialog::DataLinkDialog(FileChooser& fileChooser, QWidget* parent) : QDialog(parent), m_fileChooser(fileChooser)
 {
-    setWindowTitle(QStringLiteral("Data Link Properties"));
     setObjectName(QStringLiteral("DataLinkDialog"));
 
     m_driverList = newList(QStringLiteral("driverList"), this);
@@ -95,17 +130,16 @@ DataLinkDialog::DataLinkDialog(FileChooser& fileChooser, QWidget* parent) : QDia
 
     m_attributeTable = new QTableWidget(0, 2, this);
     m_attributeTable->setObjectName(QStringLiteral("attributeTable"));
-    m_attributeTable->setHorizontalHeaderLabels({QStringLiteral("Attribute"), QStringLiteral("Value")});
     m_attributeTable->horizontalHeader()->setStretchLastSection(true);
     m_attributeTable->verticalHeader()->hide();
     m_attributeTable->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_attributeTable->setSelectionMode(QAbstractItemView::SingleSelection);
 
-    auto* addButton = new QPushButton(QStringLiteral("&Add"), this);
-    addButton->setObjectName(QStringLiteral("addAttributeButton"));
-    auto* removeButton = new QPushButton(QStringLiteral("&Remove"), this);
-    removeButton->setObjectName(QStringLiteral("removeAttributeButton"));
-    m_browseButton = new QPushButton(QStringLiteral("&Browse..."), this);
+    m_addButton = new QPushButton(this);
+    m_addButton->setObjectName(QStringLiteral("addAttributeButton"));
+    m_removeButton = new QPushButton(this);
+    m_removeButton->setObjectName(QStringLiteral("removeAttributeButton"));
+    m_browseButton = new QPushButton(this);
     m_browseButton->setObjectName(QStringLiteral("browseButton"));
     m_browseButton->setEnabled(false);
 
@@ -113,7 +147,7 @@ DataLinkDialog::DataLinkDialog(FileChooser& fileChooser, QWidget* parent) : QDia
     m_connectionStringEdit->setObjectName(QStringLiteral("connectionStringEdit"));
     m_connectionStringEdit->setReadOnly(true);
 
-    m_testButton = new QPushButton(QStringLiteral("&Test Connection"), this);
+    m_testButton = new QPushButton(this);
     m_testButton->setObjectName(QStringLiteral("testButton"));
     m_testResultLabel = new QLabel(this);
     m_testResultLabel->setObjectName(QStringLiteral("testResultLabel"));
@@ -123,15 +157,20 @@ DataLinkDialog::DataLinkDialog(FileChooser& fileChooser, QWidget* parent) : QDia
     m_buttonBox = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     m_buttonBox->setObjectName(QStringLiteral("buttonBox"));
 
+    m_driversLabel = newLabel(QStringLiteral("driversLabel"), m_driverList, this);
+    m_dataSourcesLabel = newLabel(QStringLiteral("dataSourcesLabel"), m_dataSourceList, this);
+    m_attributesLabel = newLabel(QStringLiteral("attributesLabel"), m_attributeTable, this);
+    m_connectionStringLabel = newLabel(QStringLiteral("connectionStringLabel"), m_connectionStringEdit, this);
+
     auto* sources = new QGridLayout;
-    sources->addWidget(new QLabel(QStringLiteral("ODBC &drivers:"), this), 0, 0);
-    sources->addWidget(new QLabel(QStringLiteral("Data &sources:"), this), 0, 1);
+    sources->addWidget(m_driversLabel, 0, 0);
+    sources->addWidget(m_dataSourcesLabel, 0, 1);
     sources->addWidget(m_driverList, 1, 0);
     sources->addWidget(m_dataSourceList, 1, 1);
 
     auto* attributeButtons = new QVBoxLayout;
-    attributeButtons->addWidget(addButton);
-    attributeButtons->addWidget(removeButton);
+    attributeButtons->addWidget(m_addButton);
+    attributeButtons->addWidget(m_removeButton);
     attributeButtons->addWidget(m_browseButton);
     attributeButtons->addStretch();
     auto* attributes = new QHBoxLayout;
@@ -144,9 +183,9 @@ DataLinkDialog::DataLinkDialog(FileChooser& fileChooser, QWidget* parent) : QDia
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(sources);
-    layout->addWidget(new QLabel(QStringLiteral("Connection &attributes:"), this));
+    layout->addWidget(m_attributesLabel);
     layout->addLayout(attributes);
-    layout->addWidget(new QLabel(QStringLiteral("Connection string:"), this));
+    layout->addWidget(m_connectionStringLabel);
     layout->addWidget(m_connectionStringEdit);
     layout->addLayout(test);
     layout->addWidget(m_buttonBox);
@@ -154,15 +193,40 @@ DataLinkDialog::DataLinkDialog(FileChooser& fileChooser, QWidget* parent) : QDia
     connect(m_driverList, &QListWidget::itemSelectionChanged, this, &DataLinkDialog::driverChosen);
     connect(m_dataSourceList, &QListWidget::itemSelectionChanged, this, &DataLinkDialog::dataSourceChosen);
     connect(m_attributeTable, &QTableWidget::itemChanged, this, &DataLinkDialog::updateConnectionString);
-    connect(addButton, &QPushButton::clicked, this, &DataLinkDialog::addAttribute);
-    connect(removeButton, &QPushButton::clicked, this, &DataLinkDialog::removeAttribute);
+    connect(m_addButton, &QPushButton::clicked, this, &DataLinkDialog::addAttribute);
+    connect(m_removeButton, &QPushButton::clicked, this, &DataLinkDialog::removeAttribute);
     connect(m_browseButton, &QPushButton::clicked, this, &DataLinkDialog::browseForFile);
     connect(m_testButton, &QPushButton::clicked, this, &DataLinkDialog::testConnection);
     connect(m_buttonBox, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(m_buttonBox, &QDialogButtonBox::rejected, this, &QDialog::reject);
 
+    applyLanguage();
     resize(640, 520);
     updateConnectionString();
+}
+
+QString DataLinkDialog::text(int key)
+{
+    const AppState& state = appState();
+    if (state.GermanOnly || state.LanguageFile.isEmpty())
+        return builtInText(key);
+    return ReadLanguageText(Section, QStringLiteral("t%1").arg(key), builtInText(key), 256);
+}
+
+void DataLinkDialog::applyLanguage()
+{
+    for (int key = 0; key < TextCount; ++key)
+        m_texts[key] = text(key);
+    setWindowTitle(m_texts[0]);
+    m_driversLabel->setText(m_texts[1]);
+    m_dataSourcesLabel->setText(m_texts[2]);
+    m_attributesLabel->setText(m_texts[3]);
+    m_connectionStringLabel->setText(m_texts[4]);
+    m_attributeTable->setHorizontalHeaderLabels({m_texts[5], m_texts[6]});
+    m_addButton->setText(m_texts[7]);
+    m_removeButton->setText(m_texts[8]);
+    m_browseButton->setText(m_texts[9]);
+    m_testButton->setText(m_texts[10]);
 }
 
 QString DataLinkDialog::connectionString() const
@@ -266,7 +330,7 @@ void DataLinkDialog::browseForFile()
 {
     if (m_fileAttribute.isEmpty())
         return;
-    const QString path = m_fileChooser.chooseFile(QStringLiteral("Select Database File"), QString());
+    const QString path = m_fileChooser.chooseFile(m_texts[14], QString());
     if (path.isEmpty())
         return;
     for (int row = 0; row < m_attributeTable->rowCount(); ++row) {
@@ -286,7 +350,7 @@ void DataLinkDialog::testConnection()
     const QString text = connectionString();
     if (text.isEmpty()) {
         m_testResultLabel->setProperty("testSucceeded", false);
-        m_testResultLabel->setText(QStringLiteral("Choose a driver or a data source first."));
+        m_testResultLabel->setText(m_texts[11]);
         return;
     }
     QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -294,9 +358,9 @@ void DataLinkDialog::testConnection()
     QApplication::restoreOverrideCursor();
     m_testResultLabel->setProperty("testSucceeded", result.succeeded);
     if (result.succeeded)
-        m_testResultLabel->setText(QStringLiteral("Test connection succeeded."));
+        m_testResultLabel->setText(m_texts[12]);
     else
-        m_testResultLabel->setText(QStringLiteral("Test connection failed:\n") + result.message);
+        m_testResultLabel->setText(m_texts[13] + QLatin1Char('\n') + result.message);
 }
 
 void DataLinkDialog::updateConnectionString()

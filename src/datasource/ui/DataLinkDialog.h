@@ -2,7 +2,14 @@
 // the connection attributes, sees the resulting connection string as it is composed, may try the
 // connection, and gets the string back on OK. Widgets carry object names so that tests can drive them:
 // driverList, dataSourceList, attributeTable, addAttributeButton, removeAttributeButton, browseButton,
-// connectionStringEdit, testButton, testResultLabel, buttonBox.
+// connectionStringEdit, testButton, testResultLabel, buttonBox, and the labels driversLabel,
+// dataSourcesLabel, attributesLabel, connectionStringLabel.
+//
+// Texts: section DataLinkDialog of the current language file, keys t0 ... t14 (caption, the four labels,
+// the two column headers, the buttons Add, Remove, Browse and Test, the three test outcomes and the
+// caption of the file chooser); a missing key keeps the built-in German text, and so does every key
+// while GermanOnly is set or no language file is chosen. OK and Cancel are Qt's standard buttons in the interface
+// language.
 #pragma once
 
 #include <QDialog>
@@ -29,6 +36,9 @@ class DataLinkDialog : public QDialog
 public:
     using Attribute = std::pair<QString, QString>;
 
+    // Number of texts of the language section.
+    static constexpr int TextCount = 15;
+
     // The file chooser serves the Browse button of file-based drivers; it must outlive the dialog.
     explicit DataLinkDialog(FileChooser& fileChooser, QWidget* parent = nullptr);
 
@@ -46,6 +56,8 @@ public:
     static QString fileAttributeFor(const QString& driverName);
 
 private:
+    static QString text(int key);
+    void applyLanguage();
     void driverChosen();
     void dataSourceChosen();
     void setAttributes(const QList<Attribute>& attributes);
@@ -60,11 +72,18 @@ private:
     QListWidget* m_driverList = nullptr;
     QListWidget* m_dataSourceList = nullptr;
     QTableWidget* m_attributeTable = nullptr;
+    QLabel* m_driversLabel = nullptr;
+    QLabel* m_dataSourcesLabel = nullptr;
+    QLabel* m_attributesLabel = nullptr;
+    QLabel* m_connectionStringLabel = nullptr;
+    QPushButton* m_addButton = nullptr;
+    QPushButton* m_removeButton = nullptr;
     QPushButton* m_browseButton = nullptr;
     QPushButton* m_testButton = nullptr;
     QLineEdit* m_connectionStringEdit = nullptr;
     QLabel* m_testResultLabel = nullptr;
     QDialogButtonBox* m_buttonBox = nullptr;
+    QString m_texts[TextCount];
     QString m_sourceKey; // "DRIVER" or "DSN"
     QString m_sourceName;
     QString m_fileAttribute;

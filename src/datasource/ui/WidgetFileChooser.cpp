@@ -31,7 +31,8 @@ QString WidgetFileChooser::chooseFile(const QString& title, const QString& patte
     QFileDialog dialog(m_parent, title);
     dialog.setObjectName(QStringLiteral("fileChooserDialog"));
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    // A name that does not exist yet may be chosen: some drivers create the database on first open.
+    // A name that does not exist yet may be chosen: a row whose template asks for it (SQLite's NoCreat=0)
+    // makes a new database; otherwise the open says that the file does not exist.
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setOption(QFileDialog::HideNameFilterDetails);
     const QString filter = nameFilterFor(patterns);

@@ -44,7 +44,7 @@ QString builtInText(int key)
     case 6:
         return QStringLiteral("&Speichern");
     case 7:
-        return QStringLiteral("The file extension must have exactly 3 characters.");
+        return QStringLiteral("The file extension must have 1 to 3 characters.");
     case 8:
         return QStringLiteral("This file extension is already in the table.");
     case 9:
