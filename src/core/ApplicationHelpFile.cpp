@@ -4,6 +4,9 @@
 #include "core/ProductInfo.h"
 #include "core/Settings.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace dorvane {
 
 namespace {
@@ -29,7 +32,20 @@ QString applicationHelpFile()
 QString helpFileForIniLanguage()
 {
     const QString language = ReadIniValue(QStringLiteral("Options"), QStringLiteral("Language"), DefaultLanguage, 256);
-    return appState().programPath(QStringLiteral("\\help\\") + language + QStringLiteral(".chm"));
+    return appState().programPath(QStringLiteral("\\help\\") + language + HelpFileSuffix);
+}
+
+std::optional<QString> existingHelpFile(const QString& helpFile)
+{
+    if (helpFile.isEmpty())
+        return std::nullopt;
+    const QFileInfo manual(helpFile);
+    if (manual.isFile())
+        return helpFile;
+    const QString fallback = manual.dir().filePath(HelpFallbackLanguage + HelpFileSuffix);
+    if (QFileInfo(fallback).isFile())
+        return fallback;
+    return std::nullopt;
 }
 
 } // namespace dorvane

@@ -140,6 +140,11 @@ public:
     // so that an UPDATE's WHERE can match the stored value as CAST(column AS TEXT), the very same text.
     bool roundsRealsToText() const { return m_realsAsText; }
 
+    // True on SQLite, where every integer column holds 64-bit integers whatever its declared type: a
+    // record set reads them whole and takes new values in that range, instead of cutting 5000000000 to
+    // the 32 bits of an "INTEGER" (which would also name the wrong row in an UPDATE's WHERE).
+    bool storesWideIntegers() const { return m_realsAsText; }
+
     // For record sets: the connection handle; throws DataError when the connection is closed.
     SQLHDBC handle() const;
 

@@ -1,5 +1,6 @@
 #include "datasource/QueryField.h"
 
+#include "core/AdoTypes.h"
 #include "core/DataError.h"
 #include "datasource/FieldInputConversion.h"
 
@@ -26,7 +27,10 @@ void QueryField::setValue(const QVariant& value)
         throw DataError(QStringLiteral("Dorvane.Recordset"),
                         QStringLiteral("The field \"%1\" cannot be changed: the record set is read-only.").arg(m_name));
     }
-    QVariant converted = convertFieldInput(m_name, m_type, value);
+    QVariant converted = convertFieldInput(m_name, m_wideInteger ? ado::adBigInt : m_type, value);
+    if (m_wideInteger && converted.metaType().id() == QMetaType::LongLong
+        && qint64(int(converted.toLongLong())) == converted.toLongLong() && m_type != ado::adBigInt)
+        converted = QVariant::fromValue(int(converted.toLongLong())); // as read: an int where it fits
     if (!m_changed) {
         m_original = m_value;
         m_changed = true;

@@ -64,6 +64,7 @@ private:
     QString m_storedText;
     QVariant m_original;
     bool m_changed = false;
+    bool m_wideInteger = false; // an integer column whose source stores 64 bits (see Connection)
     bool m_onRow = false;
     bool m_writable = false;
 };

@@ -141,6 +141,7 @@ void QueryRecordSet::describeColumns()
         const int reportedType = m_connection->reportsWideText() ? odbctypes::wideCharacterType(sqlType) : int(sqlType);
         field.m_type = odbctypes::adoTypeForSqlType(reportedType, integerType && isUnsigned == SQL_TRUE);
         field.m_kind = odbctypes::valueKindForAdoType(field.m_type);
+        field.m_wideInteger = field.m_kind == ValueKind::Integer && m_connection->storesWideIntegers();
         field.m_definedSize = definedSizeFor(field.m_kind, columnSize, displaySize);
     }
     if (!m_tableName.isEmpty() && m_connection->dbmsName().compare(QLatin1String("SQLite"), Qt::CaseInsensitive) == 0) {
@@ -346,10 +347,11 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
         return;
     }
     case ValueKind::Integer: {
-        const std::optional<qint64> n = statement.integer(column, field.m_sqlType);
+        const std::optional<qint64> n
+            = field.m_wideInteger ? statement.int64(column) : statement.integer(column, field.m_sqlType);
         if (!n)
             field.m_value = QVariant();
-        else if (field.m_type == ado::adBigInt)
+        else if (field.m_type == ado::adBigInt || qint64(int(*n)) != *n)
             field.m_value = QVariant::fromValue(qlonglong(*n));
         else
             field.m_value = QVariant::fromValue(int(*n));

@@ -47,7 +47,7 @@ MainWindowCommands::MainWindowCommands(MainSurface& surface, ToolCatalogue& tool
 
 QString MainWindowCommands::helpFilePath()
 {
-    return appState().AppPath + QStringLiteral("/help/") + iniLanguage() + QStringLiteral(".chm");
+    return appState().AppPath + QStringLiteral("/help/") + iniLanguage() + HelpFileSuffix;
 }
 
 QString MainWindowCommands::updateAddress()
@@ -281,8 +281,26 @@ void MainWindowCommands::Mode()
 
 void MainWindowCommands::Help()
 {
+    openHelpFile(helpFilePath());
+}
+
+void MainWindowCommands::HelpKey()
+{
+    const QString helpFile = applicationHelpFile();
+    openHelpFile(helpFile.isEmpty() ? helpFilePath() : helpFile);
+}
+
+void MainWindowCommands::openHelpFile(const QString& helpFile)
+{
+    // The desktop's handler reports nothing when a file is missing, and the help would just not come.
+    const std::optional<QString> manual = existingHelpFile(helpFile);
+    if (!manual) {
+        const QString& text = m_texts.missingHelpFileMessage;
+        m_surface.showMessage(text.isEmpty() ? helpFile : text + QStringLiteral("\r\n") + helpFile);
+        return;
+    }
     if (m_actions.openDocument)
-        m_actions.openDocument(helpFilePath());
+        m_actions.openDocument(*manual);
 }
 
 void MainWindowCommands::Update()

@@ -36,6 +36,9 @@ public:
     void ToolClick(const QString& id);
     // The second notification of every click, after a two-state tool flipped.
     void StartRecheck();
+    // F1: opens the application's help file (set at load and when the options dialog changes the
+    // language), as the help tool opens the INI language's.
+    void HelpKey();
     // An entry chosen or typed in ID_Tables.
     void TableChosen(const QString& text);
     // The window goes: ends a walk still on the stack and closes the run's record set and the
@@ -52,7 +55,7 @@ public:
     bool isLoading() const { return m_loading; }
     const QString& savedTable() const { return m_savedTable; }
 
-    // The help file of the INI language: program folder + "/help/" + language + ".chm".
+    // The help file of the INI language: program folder + "/help/" + language + ".html".
     static QString helpFilePath();
     // The update page of the INI language on the product web site.
     static QString updateAddress();
@@ -66,6 +69,9 @@ private:
     void AllTablesToggle();
     void Mode();
     void Help();
+    // Opens the manual for a help file, the fallback language's when that one is missing; with neither
+    // on disk, a message names the file that was looked for.
+    void openHelpFile(const QString& helpFile);
     void Update();
     void setSourceCaption(const QString& name, const QString& separator);
     void forgetSavedTableOfAnotherSource(const QString& connectionStringBefore);

@@ -82,6 +82,7 @@ MainWindowController::MainWindowController(DataSourceState& state, QObject* pare
     connect(window, &frmMain::toolClicked, this, [commands](const QString& id) { commands->ToolClick(id); });
     connect(window, &frmMain::toolClickFinished, this, [commands] { commands->StartRecheck(); });
     connect(window, &frmMain::tableChosen, this, [commands](const QString& text) { commands->TableChosen(text); });
+    connect(window, &frmMain::helpKeyPressed, this, [commands] { commands->HelpKey(); });
     connect(window, &frmMain::unloading, this, &MainWindowController::onUnloading);
     m_tray = std::make_unique<MainWindowTray>(*window, [this] { AppExit(); });
 }

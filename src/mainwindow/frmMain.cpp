@@ -17,6 +17,7 @@
 #include <QLabel>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QShortcut>
 #include <QSplitter>
 #include <QStatusBar>
 #include <QTimer>
@@ -54,6 +55,11 @@ frmMain::frmMain(QWidget* parent) : QMainWindow(parent)
 
     buildPanel();
     buildStatusBar();
+
+    // The window's own F1, not the application's: a host program keeps F1 for its windows.
+    auto* helpKey = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    helpKey->setObjectName(QStringLiteral("helpKey"));
+    connect(helpKey, &QShortcut::activated, this, &frmMain::helpKeyPressed);
 
     m_timer1 = new QTimer(this);
     m_timer1->setObjectName(QStringLiteral("Timer1"));

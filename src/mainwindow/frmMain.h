@@ -132,6 +132,8 @@ signals:
     void windowMinimized();
     // The window is being closed (by the close box or close()); it never refuses.
     void unloading();
+    // F1 while the window is active: the application's help file is asked for.
+    void helpKeyPressed();
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -75,7 +75,7 @@ void MainWindowLanguage::LoadLanguage()
     if (appState().GermanOnly) {
         next = MainWindowTexts::germanDefaults();
     } else {
-        std::array<QString, 50> t;
+        std::array<QString, KeyCount> t;
         for (size_t i = 0; i < t.size(); ++i)
             t[i] = ReadLanguageText(SectionMain, QLatin1Char('t') + QString::number(i), QString(), 256);
         applyTexts(t);
@@ -94,6 +94,7 @@ void MainWindowLanguage::LoadLanguage()
         next.trayExit = t[40];
         next.missingSearchMessage = t[44];
         next.emptySearchNote = t[45];
+        next.missingHelpFileMessage = t[50];
     }
     relabel(next);
     m_texts = next;
@@ -114,7 +115,7 @@ void MainWindowLanguage::LoadLanguage()
     installInterfaceTranslations(interfaceLanguage());
 }
 
-void MainWindowLanguage::applyTexts(const std::array<QString, 50>& t)
+void MainWindowLanguage::applyTexts(const std::array<QString, KeyCount>& t)
 {
     // While a run shows the empty-search note behind the find label, the label keeps the note; the
     // relabelling below then puts it into the new language.

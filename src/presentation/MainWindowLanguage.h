@@ -32,9 +32,13 @@ public:
         t45, // caption of lblFind
     };
 
+    // Keys t0 ... t50 of section frmMain; t50, the missing-help-file message, follows the window's
+    // own fifty texts.
+    static constexpr size_t KeyCount = 51;
+
     MainWindowLanguage(MainSurface& surface, ToolCatalogue& tools, MainWindowCaptions& captions);
 
-    // Applies section frmMain (t0 ... t49) and section All of the current language file. While
+    // Applies section frmMain (t0 ... t50) and section All of the current language file. While
     // GermanOnly is set the built-in captions stay and texts() holds MainWindowTexts::germanDefaults().
     // Texts already shown in the status panels, the table choice and the find label are relabelled
     // from the previous language's labels to the new ones. Sets the application's help file and the
@@ -48,7 +52,7 @@ public:
     QString storedLabel(RelabelSlot slot) const { return m_labels[static_cast<size_t>(slot)]; }
 
 private:
-    void applyTexts(const std::array<QString, 50>& t);
+    void applyTexts(const std::array<QString, KeyCount>& t);
     void relabel(const MainWindowTexts& next);
 
     MainSurface& m_surface;

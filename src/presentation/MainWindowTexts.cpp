@@ -21,6 +21,7 @@ MainWindowTexts MainWindowTexts::germanDefaults()
     texts.trayExit = QStringLiteral("Beenden");
     texts.missingSearchMessage = QStringLiteral("Bitte geben Sie einen Suchbegriff ein.");
     texts.emptySearchNote = QStringLiteral("leer");
+    texts.missingHelpFileMessage = QStringLiteral("Die Hilfedatei wurde nicht gefunden:");
     return texts;
 }
 

@@ -24,6 +24,7 @@ struct MainWindowTexts
     QString trayExit; // key t40: tray menu: exit
     QString missingSearchMessage; // key t44: message: search text missing
     QString emptySearchNote; // key t45: note beside t1 while the search text is empty
+    QString missingHelpFileMessage; // key t50: first line of the message for a help file that is missing
 
     // The texts used while no language file is usable (GermanOnly): these exist only in language
     // files, and a blank message or status label would leave the user with nothing to read.

@@ -77,6 +77,7 @@ private slots:
     void writingTheShownTextBackKeepsTheValue_data();
     void writingTheShownTextBackKeepsTheValue();
     void movingDropsUnsavedChanges();
+    void sqliteIntegersAreReadAndNamedWhole();
 
 private:
     void openTable(const QString& table);
@@ -101,6 +102,24 @@ void TestQueryRecordSet::cleanup()
     m_connection.reset();
     m_db.reset();
     m_dir.reset();
+}
+
+void TestQueryRecordSet::sqliteIntegersAreReadAndNamedWhole()
+{
+    // SQLite keeps 64 bits in any integer column; cut to the declared 32, a key would name another row.
+    m_db->exec(QStringLiteral("CREATE TABLE T (id INTEGER PRIMARY KEY, n INTEGER, small SMALLINT, note TEXT)"));
+    m_db->exec(QStringLiteral("INSERT INTO T VALUES (5000000000, 9000000000, -70000, 'x'), (705032704, 1, 2, 'x')"));
+    openTable(QStringLiteral("T"));
+    m_recordSet->MoveNext(); // rowid order: 705032704 first
+    QCOMPARE(m_recordSet->Fields(0).Value(), QVariant(qlonglong(5000000000)));
+    QCOMPARE(m_recordSet->Fields(1).Value(), QVariant(qlonglong(9000000000)));
+    QCOMPARE(m_recordSet->Fields(2).Value(), QVariant(-70000));
+    m_recordSet->Fields(QStringLiteral("note")).setValue(QStringLiteral("saved"));
+    m_recordSet->Fields(QStringLiteral("n")).setValue(QStringLiteral("-9000000001"));
+    m_recordSet->Update();
+    QCOMPARE(m_db->rows(QStringLiteral("SELECT id, n, note FROM T ORDER BY id")),
+             QList<QVariantList>({{705032704, 1, QStringLiteral("x")},
+                                  {qlonglong(5000000000), qlonglong(-9000000001), QStringLiteral("saved")}}));
 }
 
 void TestQueryRecordSet::openTable(const QString& table)

@@ -34,6 +34,7 @@ MainWindowTexts testTexts()
     t.runActiveQuestionDetail = QStringLiteral("Abbrechen?");
     t.missingSearchMessage = QStringLiteral("Bitte einen Suchtext eingeben");
     t.emptySearchNote = QStringLiteral("leer");
+    t.missingHelpFileMessage = QStringLiteral("Die Hilfedatei fehlt:");
     return t;
 }
 
@@ -173,6 +174,9 @@ private slots:
     void startRecheck();
     void modeRelabelsItself();
     void helpAndUpdateOpenTheIniLanguage();
+    void helpOpensTheManualOfTheLanguage_data();
+    void helpOpensTheManualOfTheLanguage();
+    void helpKeyOpensTheApplicationHelpFile();
     void unloadEndsTheRunAndClosesTheSource();
 };
 
@@ -194,7 +198,7 @@ void TestMainWindowCommands::loadRunsInOrderAndOpensTheSource()
     QCOMPARE(w.surface.replacedView(), EditorValue(QStringLiteral("bonono")));
     QCOMPARE(readUserSetting(QStringLiteral("Options"), QStringLiteral("Version"), QString()), ProductVersion);
     QCOMPARE(readUserSetting(QStringLiteral("Options"), QStringLiteral("AppPath"), QString()), w.folder.path());
-    QCOMPARE(applicationHelpFile(), w.folder.path() + QStringLiteral("/help/English.chm"));
+    QCOMPARE(applicationHelpFile(), w.folder.path() + QStringLiteral("/help/English.html"));
     QVERIFY(!w.commands->isLoading());
     QVERIFY(w.commands->savedTable().isEmpty());
 }
@@ -509,11 +513,12 @@ void TestMainWindowCommands::helpAndUpdateOpenTheIniLanguage()
 {
     Window w;
     w.folder.writeFile(IniFileName, "[Options]\r\nLanguage=English\r\n");
+    w.folder.writeFile(QStringLiteral("help/English.html"), "<html></html>");
     w.commands->ToolClick(QStringLiteral("ID_Help"));
     w.commands->ToolClick(QStringLiteral("ID_Update"));
     w.commands->ToolClick(QStringLiteral("ID_Options"));
     QCOMPARE(w.calls,
-             QStringList({QStringLiteral("open ") + w.folder.path() + QStringLiteral("/help/English.chm"),
+             QStringList({QStringLiteral("open ") + w.folder.path() + QStringLiteral("/help/English.html"),
                           QStringLiteral("open https://www.dorvane.com/dvnreplacer/english/update/"
                                          "DARU_1.01.00.htm"),
                           QStringLiteral("options")}));
@@ -522,7 +527,87 @@ void TestMainWindowCommands::helpAndUpdateOpenTheIniLanguage()
     w.folder.writeFile(IniFileName, "[Options]\r\n");
     QCOMPARE(MainWindowCommands::updateAddress(),
              QStringLiteral("https://www.dorvane.com/dvnreplacer/deutsch/update/DARU_1.01.00.htm"));
-    QCOMPARE(MainWindowCommands::helpFilePath(), w.folder.path() + QStringLiteral("/help/Deutsch.chm"));
+    QCOMPARE(MainWindowCommands::helpFilePath(), w.folder.path() + QStringLiteral("/help/Deutsch.html"));
+}
+
+void TestMainWindowCommands::helpOpensTheManualOfTheLanguage_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<QByteArray>("ini");
+    QTest::addColumn<QStringList>("manuals"); // the languages whose manual is in the help folder
+    QTest::addColumn<QString>("opened"); // the manual handed to the browser; "" for none
+    QTest::addColumn<QString>("missing"); // the help file the message names; "" for no message
+
+    const QStringList both {QStringLiteral("Deutsch"), QStringLiteral("English")};
+    for (const QString& command : {QStringLiteral("ID_Help"), QStringLiteral("F1")}) {
+        auto row = [&](const char* name) -> QTestData& {
+            return QTest::addRow("%s, %s", qPrintable(command), name) << command;
+        };
+        row("English") << QByteArray("[Options]\r\nLanguage=English\r\n") << both << "English"
+                       << "";
+        row("Deutsch") << QByteArray("[Options]\r\nLanguage=Deutsch\r\n") << both << "Deutsch"
+                       << "";
+        row("no language set") << QByteArray("[Options]\r\n") << both << "Deutsch"
+                               << "";
+        row("language without a manual") << QByteArray("[Options]\r\nLanguage=Français\r\n") << both << "English"
+                                         << "";
+        row("no manual at all") << QByteArray("[Options]\r\nLanguage=Deutsch\r\n") << QStringList() << ""
+                                << "Deutsch";
+        row("no English manual to stand in")
+            << QByteArray("[Options]\r\nLanguage=Français\r\n") << QStringList({QStringLiteral("Deutsch")}) << ""
+            << "Français";
+    }
+}
+
+void TestMainWindowCommands::helpOpensTheManualOfTheLanguage()
+{
+    QFETCH(QString, command);
+    QFETCH(QByteArray, ini);
+    QFETCH(QStringList, manuals);
+    QFETCH(QString, opened);
+    QFETCH(QString, missing);
+
+    Window w;
+    w.folder.writeFile(IniFileName, ini);
+    for (const QString& language : manuals)
+        w.folder.writeFile(QStringLiteral("help/") + language + QStringLiteral(".html"), "<html></html>");
+    w.load();
+    w.calls.clear();
+    if (command == QLatin1String("F1"))
+        w.commands->HelpKey();
+    else
+        w.commands->ToolClick(command);
+
+    const QString help = w.folder.path() + QStringLiteral("/help/");
+    QCOMPARE(w.calls,
+             opened.isEmpty() ? QStringList()
+                              : QStringList({QStringLiteral("open ") + help + opened + QStringLiteral(".html")}));
+    QCOMPARE(w.surface.messages,
+             missing.isEmpty() ? QStringList()
+                               : QStringList({QStringLiteral("Die Hilfedatei fehlt:\r\n") + help + missing
+                                              + QStringLiteral(".html")}));
+}
+
+void TestMainWindowCommands::helpKeyOpensTheApplicationHelpFile()
+{
+    // F1 opens the help file the window set at load (or the options dialog when the language changed);
+    // the help tool reads the INI language at each click.
+    Window w;
+    w.folder.writeFile(IniFileName, "[Options]\r\nLanguage=English\r\n");
+    w.folder.writeFile(QStringLiteral("help/English.html"), "<html></html>");
+    w.folder.writeFile(QStringLiteral("help/Deutsch.html"), "<html></html>");
+    w.load();
+    w.folder.writeFile(IniFileName, "[Options]\r\nLanguage=Deutsch\r\n");
+    w.calls.clear();
+    w.commands->HelpKey();
+    w.commands->ToolClick(QStringLiteral("ID_Help"));
+    const QString help = QStringLiteral("open ") + w.folder.path() + QStringLiteral("/help/");
+    QCOMPARE(w.calls, QStringList({help + QStringLiteral("English.html"), help + QStringLiteral("Deutsch.html")}));
+
+    setApplicationHelpFile(w.folder.filePath(QStringLiteral("help/Deutsch.html")));
+    w.commands->HelpKey();
+    QCOMPARE(w.calls.last(), help + QStringLiteral("Deutsch.html"));
+    QVERIFY(w.surface.messages.isEmpty());
 }
 
 void TestMainWindowCommands::unloadEndsTheRunAndClosesTheSource()

@@ -18,6 +18,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QDesktopServices>
 #include <QDialogButtonBox>
 #include <QMenu>
 #include <QPushButton>
@@ -28,6 +29,18 @@
 
 using namespace dorvane;
 using namespace dorvane::test;
+
+// Stands in for the desktop's browser: QDesktopServices hands it the addresses it would open.
+class BrowserRecorder : public QObject
+{
+    Q_OBJECT
+
+public:
+    QList<QUrl> opened;
+
+public slots:
+    void open(const QUrl& url) { opened.append(url); }
+};
 
 class TestMainWindowController : public QObject
 {
@@ -42,6 +55,7 @@ private slots:
     void minimisedGoesToTheTrayOnlyWhenSet();
     void trayExitEndsWithoutTheRunQuestion();
     void qtsOwnTextsFollowTheLanguageSavedInTheOptions();
+    void helpKeyAndToolOpenTheManualInTheBrowser();
 };
 
 void TestMainWindowController::clicksRunASearchAndQuitUnloads()
@@ -329,6 +343,30 @@ void TestMainWindowController::qtsOwnTextsFollowTheLanguageSavedInTheOptions()
     QVERIFY(saved);
     QCOMPARE(appState().LanguageName, QStringLiteral("English"));
     QCOMPARE(cancelButtonText(), QStringLiteral("Cancel"));
+    w.close();
+}
+
+void TestMainWindowController::helpKeyAndToolOpenTheManualInTheBrowser()
+{
+    TempProgramFolder folder;
+    folder.writeFile(IniFileName, "[Options]\r\nLanguage=English\r\n");
+    folder.writeFile(QStringLiteral("help/English.html"), "<html><body>Manual</body></html>");
+
+    DataSourceState state;
+    MainWindowController controller(state);
+    frmMain& w = controller.window();
+    controller.Load();
+    w.show();
+    QVERIFY(QTest::qWaitForWindowActive(&w));
+
+    BrowserRecorder browser;
+    QDesktopServices::setUrlHandler(QStringLiteral("file"), &browser, "open");
+    QTest::keyClick(&w, Qt::Key_F1);
+    w.toolAction(QStringLiteral("ID_Help"))->trigger();
+    QDesktopServices::unsetUrlHandler(QStringLiteral("file"));
+
+    const QUrl manual = QUrl::fromLocalFile(folder.filePath(QStringLiteral("help/English.html")));
+    QCOMPARE(browser.opened, QList<QUrl>({manual, manual}));
     w.close();
 }
 

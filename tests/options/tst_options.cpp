@@ -304,7 +304,7 @@ void OptionsTest::okWithAnotherLanguageReloadsTheMainWindow()
     QCOMPARE(ReadIniValue("Options", "Language", "missing"), QStringLiteral("English"));
     QCOMPARE(appState().LanguageName, QStringLiteral("English"));
     QCOMPARE(QFileInfo(appState().LanguageFile), QFileInfo(m_folder->filePath("lang/English.lng")));
-    QCOMPARE(QFileInfo(applicationHelpFile()), QFileInfo(m_folder->filePath("help/English.chm")));
+    QCOMPARE(QFileInfo(applicationHelpFile()), QFileInfo(m_folder->filePath("help/English.html")));
     QCOMPARE(m_loadLanguageCalls, 1);
 }
 

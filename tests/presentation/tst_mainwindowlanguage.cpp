@@ -271,7 +271,7 @@ void TestMainWindowLanguage::germanOnlyKeepsBuiltInCaptionsAndFallsBackToGermanT
     for (const QString* text :
          {&t.openFileTitle, &t.findLabel, &t.allTablesName, &t.noSourceStatus, &t.tableLabel, &t.recordLabel,
           &t.fieldLabel, &t.runCompleteStatus, &t.runStoppedStatus, &t.runActiveQuestion, &t.runActiveQuestionDetail,
-          &t.trayOpen, &t.trayExit, &t.missingSearchMessage, &t.emptySearchNote})
+          &t.trayOpen, &t.trayExit, &t.missingSearchMessage, &t.emptySearchNote, &t.missingHelpFileMessage})
         QVERIFY(!text->isEmpty());
     QCOMPARE(t.missingSearchMessage, defaults.missingSearchMessage);
     QCOMPARE(t.allTablesEntry(), QStringLiteral("[Alle Tabellen]"));
@@ -320,14 +320,17 @@ void TestMainWindowLanguage::editorCommandsComeFromSectionAll()
 void TestMainWindowLanguage::helpFileFollowsTheIniLanguage()
 {
     TempProgramFolder folder;
-    folder.writeFile(QStringLiteral("lang/English.lng"), English);
+    folder.writeFile(QStringLiteral("lang/English.lng"),
+                     QByteArray(English).replace("[All]", "t50=No help file:\r\n[All]"));
     folder.activate(QStringLiteral("English"));
     WriteIniValue(QStringLiteral("Options"), QStringLiteral("Language"), QStringLiteral("English"));
     Window w;
     w.language.LoadLanguage();
-    QCOMPARE(applicationHelpFile(), folder.filePath(QStringLiteral("help/English.chm")));
+    QCOMPARE(applicationHelpFile(), folder.filePath(QStringLiteral("help/English.html")));
     // The forward-slash spelling some callers use reaches the same file.
-    QCOMPARE(appState().programPath(QStringLiteral("/help/English.chm")), applicationHelpFile());
+    QCOMPARE(appState().programPath(QStringLiteral("/help/English.html")), applicationHelpFile());
+    // The message for a help file that is missing comes with the language.
+    QCOMPARE(w.language.texts().missingHelpFileMessage, QStringLiteral("No help file:"));
 }
 
 // Standard buttons, message boxes and the file dialog speak the language of the window's texts, also
@@ -403,7 +406,7 @@ void TestMainWindowLanguage::shippedLanguageFilesHoldEveryKey()
         return IniFile::read(path, section, key, missing, 512);
     };
     const QList<QPair<QString, int>> windowSections
-        = {{"frmMain", 50}, {"All", 7},          {"Intro", 5},          {"frmOpt", 20},
+        = {{"frmMain", 51}, {"All", 7},          {"Intro", 5},          {"frmOpt", 20},
            {"dlgAbout", 5}, {"frmStructure", 6}, {"dlgFileDriver", 11}, {"DataLinkDialog", 15}};
     // Keys the program reads but never shows.
     const QStringList unused = {"frmMain/t38", "frmOpt/t16"};
