@@ -7,7 +7,8 @@
 namespace dorvane::bench {
 
 // `arguments` are those after the subcommand ("--rows N", "--repeat K"). Prints its lines to standard
-// output, the last one "run-scan: ratio=R engine_s=A bare_s=B"; returns the process exit code.
+// output, the last one "run-scan: ratio=R engine_s=A bare_s=B peak_rss_mb=M first_hit_ms=F"; returns the
+// process exit code.
 int runRunScanBenchmark(const QStringList& arguments);
 
 } // namespace dorvane::bench

@@ -106,6 +106,11 @@ bool isMySqlFamilyDriver(const QString& driverName)
         || driverName.contains(QLatin1String("myodbc"), Qt::CaseInsensitive);
 }
 
+bool isPostgreSqlDriver(const QString& driverName)
+{
+    return driverName.section(QLatin1Char('/'), -1).startsWith(QLatin1String("psqlodbc"), Qt::CaseInsensitive);
+}
+
 // psqlODBC's and MySQL's Unicode builds end in "w"; MariaDB's driver is built for Unicode only.
 bool isUnicodeServerDriver(const QString& driverName)
 {
@@ -247,6 +252,9 @@ void Connection::readSourceFacts(const QString& completed)
     const QString quoteCharacter = infoText(SQL_IDENTIFIER_QUOTE_CHAR);
     m_quoting = IdentifierQuoting::forDataSource(m_dbmsName, driverName, quoteCharacter);
     m_catalogIsDatabase = isMySqlFamilyDriver(driverName);
+    m_tableReading = isPostgreSqlDriver(driverName) ? TableReading::PostgreSqlKeyRanges
+        : m_catalogIsDatabase                       ? TableReading::MySqlKeyRanges
+                                                    : TableReading::WholeResult;
     m_reportsWideText = isUnicodeServerDriver(driverName);
     m_utf8Text = false;
     m_utf8Parameters = false;

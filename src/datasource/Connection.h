@@ -20,6 +20,13 @@
 // breaks the one-row check of an update that writes the stored value again; Open therefore sets option
 // bit 2 (FOUND_ROWS) in "OPTION=" when it is not set, keeping the other bits.
 //
+// PostgreSQL, MariaDB and MySQL: their drivers keep a whole result in client memory before handing over
+// its first row; tableReading tells record sets to read a table in pieces of key ranges instead (see
+// QueryRecordSet). The drivers' own ways are left off: psqlODBC's UseDeclareFetch keeps its cursor in
+// the connection's transaction, so the rollback of a refused save ends the read (the next fetch fails
+// with a function sequence error); MariaDB's streamed results (Connector/ODBC 3.1.17 and later, NO_CACHE)
+// let no other statement run, a save included, before the whole result has been read.
+//
 // OpenSchema lists the tables of the current database only on MariaDB and MySQL, whose drivers list every
 // database's otherwise (only those of the current one open by their bare name), and reports "BASE TABLE"
 // as "TABLE".
@@ -110,6 +117,16 @@ public:
     // True while a WriteBatch holds the connection's writes in one transaction.
     bool isInWriteBatch() const { return m_writeBatchOpen; }
 
+    // How record sets read a table opened with QueryRecordSet::OpenTable.
+    enum class TableReading
+    {
+        WholeResult, // one result: SQLite's driver streams it (StepAPI); drivers we know nothing of
+        PostgreSqlKeyRanges, // pieces in key order, compared as row values: (k1, k2) > (?, ?)
+        MySqlKeyRanges, // pieces in key order, compared column by column: k1 > ? OR (k1 = ? AND k2 > ?),
+                        // since the MySQL family's planner scans a whole index for a row-value comparison
+    };
+    TableReading tableReading() const { return m_tableReading; }
+
     // True for the Unicode drivers of PostgreSQL, MariaDB and MySQL: their text columns count as wide
     // types (see odbctypes::wideCharacterType).
     bool reportsWideText() const { return m_reportsWideText; }
@@ -159,6 +176,7 @@ private:
     QString m_dbmsName;
     IdentifierQuoting m_quoting;
     RowUpdateGuard m_rowUpdateGuard = RowUpdateGuard::Transaction;
+    TableReading m_tableReading = TableReading::WholeResult;
     bool m_reportsWideText = false;
     bool m_utf8Text = false;
     bool m_writeBatchOpen = false; // set by WriteBatch

@@ -5,9 +5,11 @@
 #include "datasource/Connection.h"
 #include "datasource/ConnectionConstants.h"
 #include "datasource/DriverText.h"
+#include "datasource/KeyRangeReader.h"
 #include "datasource/OdbcDiagnostics.h"
 #include "datasource/OdbcStatement.h"
 #include "datasource/OdbcText.h"
+#include "datasource/ReadingKey.h"
 #include "datasource/RowUpdate.h"
 #include "datasource/SqliteColumnNames.h"
 
@@ -151,8 +153,33 @@ void QueryRecordSet::describeColumns()
     }
 }
 
+void QueryRecordSet::chooseReading()
+{
+    m_readingChosen = true;
+    if (m_tableName.isEmpty() || m_fields.empty()
+        || m_connection->tableReading() == Connection::TableReading::WholeResult)
+        return;
+    std::vector<int> key = ReadingKey::find(*m_connection, m_tableName, m_fields);
+    if (!key.empty())
+        m_pieces = std::make_unique<KeyRangeReader>(*m_connection, m_tableName, m_fields, std::move(key));
+}
+
 void QueryRecordSet::execute()
 {
+    if (!m_readingChosen)
+        chooseReading();
+    m_movedRows.clear();
+    if (m_pieces) {
+        try {
+            m_pieces->restart();
+            m_reading = &m_pieces->statement();
+            m_executed = true;
+            return;
+        } catch (const DataError&) {
+            // A server that refuses the piece query still has the table's own query: read it whole.
+            m_pieces.reset();
+        }
+    }
     if (m_executed) {
         // Running the query again takes a fresh statement: the SQLite driver in StepAPI mode answers a
         // re-executed statement whose cursor was closed halfway with no rows at all.
@@ -162,8 +189,8 @@ void QueryRecordSet::execute()
         m_executed = false;
     }
     m_statement->execute();
+    m_reading = m_statement.get();
     m_executed = true;
-    m_movedRows.clear();
 }
 
 void QueryRecordSet::Close()
@@ -172,6 +199,9 @@ void QueryRecordSet::Close()
         m_connection->detach(this);
         m_connection = nullptr;
     }
+    m_pieces.reset();
+    m_readingChosen = false;
+    m_reading = nullptr;
     m_statement.reset();
     m_fields.clear();
     m_source.clear();
@@ -249,11 +279,21 @@ int QueryRecordSet::RecordCount()
     return *m_recordCount;
 }
 
+bool QueryRecordSet::fetchFromResult()
+{
+    if (!m_pieces)
+        return m_reading->fetch();
+    if (!m_pieces->fetch())
+        return false;
+    m_reading = &m_pieces->statement(); // a new piece may run on a new statement
+    return true;
+}
+
 void QueryRecordSet::fetchRow()
 {
     const bool writable = !m_tableName.isEmpty();
     do {
-        if (!m_statement->fetch()) {
+        if (!fetchFromResult()) {
             showNoRow();
             return;
         }
@@ -266,14 +306,22 @@ void QueryRecordSet::fetchRow()
             field.m_writable = writable;
             readField(field, SQLUSMALLINT(i + 1));
         }
+        if (m_pieces)
+            m_pieces->rememberRow(m_fields);
         // A row we moved ahead by changing its key comes by a second time; it has been read already.
     } while (!m_movedRows.isEmpty() && m_movedRows.remove(rowKey()));
+}
+
+const std::vector<int>& QueryRecordSet::movedRowColumns() const
+{
+    // Read in pieces, a row comes again when its reading key moved ahead, whatever names it in an UPDATE.
+    return m_pieces ? m_pieces->keyColumns() : *m_rowIdentity;
 }
 
 QString QueryRecordSet::rowKey() const
 {
     QString key;
-    for (int column : *m_rowIdentity) {
+    for (int column : movedRowColumns()) {
         const QVariant& value = m_fields[size_t(column)].m_value;
         key += value.isNull()                                ? QStringLiteral("\\N")
             : value.metaType().id() == QMetaType::QByteArray ? QString::fromLatin1(value.toByteArray().toHex())
@@ -285,7 +333,7 @@ QString QueryRecordSet::rowKey() const
 
 void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
 {
-    OdbcStatement& statement = *m_statement;
+    OdbcStatement& statement = *m_reading;
     switch (field.m_kind) {
     case ValueKind::Text: {
         std::optional<QString> text
@@ -420,7 +468,8 @@ void QueryRecordSet::Update()
         return;
     try {
         rowIdentityColumns();
-        const bool keyChanged = std::any_of(m_rowIdentity->begin(), m_rowIdentity->end(),
+        const std::vector<int>& moving = movedRowColumns();
+        const bool keyChanged = std::any_of(moving.begin(), moving.end(),
                                             [&](int column) { return m_fields[size_t(column)].isChanged(); });
         RowUpdate::write(*m_connection, m_tableName, m_fields, *m_rowIdentity);
         if (keyChanged)

@@ -11,6 +11,12 @@
 // with the StepAPI option that Connection sets), and moving never writes: changes that Update has not
 // saved are dropped by MoveNext, MoveFirst and Close.
 //
+// Tables on PostgreSQL and MariaDB/MySQL, whose drivers would hold a whole result in memory, are read in
+// pieces in the order of their key (KeyRangeReader, with the key of ReadingKey), so memory stays flat and
+// the first rows come at once; a table without such a key is read in one result as on any other source.
+// Either way the rows, RecordCount and Update are the same to the caller; only the order of the rows is
+// the key's rather than the server's storage order.
+//
 // Updating a record set opened with OpenTable: see Update. Record sets opened on an SQL text with Open
 // are read-only.
 #pragma once
@@ -29,6 +35,7 @@
 namespace dorvane {
 
 class Connection;
+class KeyRangeReader;
 class OdbcStatement;
 
 class QueryRecordSet
@@ -57,6 +64,8 @@ public:
     const QString& Source() const { return m_source; }
     // The table of OpenTable and OpenStructure; empty for an SQL text.
     const QString& tableName() const { return m_tableName; }
+    // True once the query runs and reads the table in key-range pieces (see the header comment).
+    bool readsInPieces() const { return m_pieces != nullptr; }
 
     // EOF is a macro of the C library, hence the name. A closed record set is at its end.
     bool IsEOF() const { return m_eof; }
@@ -84,8 +93,9 @@ public:
     // or several do (a table without key holding duplicate rows) it is undone and DataError explains why;
     // no other row is ever written. See Connection::RowUpdateGuard for how it is undone.
     // A row whose key was changed may move ahead of the cursor in the table's order (SQLite keeps a table
-    // in the order of its INTEGER PRIMARY KEY); the record set skips it when it comes by again, so each
-    // row is still read once and RecordCount rows are read.
+    // in the order of its INTEGER PRIMARY KEY; a table read in pieces is read in the order of its key);
+    // the record set skips it when it comes by again, so each row is still read once and RecordCount rows
+    // are read.
     // A field given back the very value it was read with is not written (a driver that rounds what it
     // reads would otherwise change the stored value); when no other field changed, the row is only
     // checked to be there, once, with its former values, and the same errors apply.
@@ -112,10 +122,16 @@ private:
     void requireOpen() const;
     const QueryField& fieldAt(int index) const;
     const QueryField& fieldNamed(const QString& name) const;
+    void chooseReading();
+    bool fetchFromResult();
+    const std::vector<int>& movedRowColumns() const;
     QString rowKey() const;
 
     Connection* m_connection = nullptr;
-    std::unique_ptr<OdbcStatement> m_statement;
+    std::unique_ptr<OdbcStatement> m_statement; // the query as prepared; it runs unless the table is read in pieces
+    std::unique_ptr<KeyRangeReader> m_pieces;
+    bool m_readingChosen = false;
+    OdbcStatement* m_reading = nullptr; // the statement whose rows are being read
     QString m_source;
     QString m_tableName;
     std::vector<QueryField> m_fields;

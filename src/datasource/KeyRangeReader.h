@@ -1,0 +1,97 @@
+// Reads a whole table on a database server in pieces of key ranges, so that the driver, which keeps a
+// whole result in client memory, never holds more than one piece: "Select * FROM t ORDER BY k LIMIT n",
+// then the rows after the last key read, "... WHERE k > ? ORDER BY k LIMIT n", and so on until a piece
+// comes back short. The last key is bound as a typed value and compared by the server, so its collation
+// and its type's own ordering decide, never a text form on the client. UI thread only.
+//
+// Each piece is a statement of its own that is over before the next one runs: a save on the same
+// connection, whose commit would end an open server-side cursor, meets nothing of the read. Rows written
+// meanwhile are seen as they are when their piece is read; a row whose key a save moved ahead of the
+// read comes by again (QueryRecordSet skips it), one moved behind is not met again.
+//
+// Piece sizes: the first piece is small so that the first rows arrive at once; the next grow to about
+// PieceBytes of values (as QVariants hold them), within FirstPieceRows and MaxPieceRows.
+#pragma once
+
+#include "datasource/OdbcStatement.h"
+#include "datasource/QueryField.h"
+
+#include <QByteArray>
+#include <QString>
+
+#include <deque>
+#include <memory>
+#include <vector>
+
+namespace dorvane {
+
+class Connection;
+
+class KeyRangeReader
+{
+public:
+    static constexpr int FirstPieceRows = 64;
+    static constexpr int MaxPieceRows = 20000;
+    static constexpr qint64 PieceBytes = 4 << 20;
+
+    // REQUIRES: key holds the positions in fields of the table's reading key (ReadingKey::find, not
+    // empty); fields describe the columns of connection.tableQuery(tableName); the connection stays open
+    // while the reader lives.
+    KeyRangeReader(Connection& connection, const QString& tableName, const std::vector<QueryField>& fields,
+                   std::vector<int> key);
+
+    // Runs the first piece: reading starts again at the table's first row. Throws DataError.
+    void restart();
+    // Moves to the next row, running the next piece when the last one was full; false at the end of the
+    // table. Throws DataError.
+    bool fetch();
+    // The statement whose current row fetch stands on; its columns are those of the table's query.
+    OdbcStatement& statement() { return *m_statement; }
+    // Call after each fetched row has been read into fields (the values as read, before any change): the
+    // last row of a full piece gives the key the next piece starts after.
+    void rememberRow(const std::vector<QueryField>& fields);
+
+    const std::vector<int>& keyColumns() const { return m_key; }
+    int pieceRows() const { return m_pieceRows; }
+
+    // Use only for testing: every piece holds exactly `rows` rows; 0 goes back to the sizes chosen here.
+    static void setPieceRowsForTesting(int rows);
+
+private:
+    struct BoundValue
+    {
+        SQLSMALLINT cType = SQL_C_WCHAR;
+        SQLSMALLINT sqlType = SQL_WVARCHAR;
+        SQLULEN columnSize = 1;
+        SQLSMALLINT digits = 0;
+        QString text;
+        QByteArray bytes;
+        SQLBIGINT integer = 0;
+        SQLUBIGINT unsignedInteger = 0;
+        SQLPOINTER buffer = nullptr;
+        SQLLEN bufferLength = 0;
+        SQLLEN indicator = 0;
+    };
+
+    void runPiece(bool first);
+    void bindLastKey();
+    int nextPieceRows() const;
+    QString pieceQuery(bool first, int rows) const;
+
+    Connection& m_connection;
+    QString m_tableQuery;
+    std::vector<int> m_key;
+    QString m_orderBy;
+    QString m_after; // the WHERE condition of the pieces after the first, with one ? per entry of m_placeholders
+    std::vector<size_t> m_placeholders; // index into m_lastKey of each ?
+    std::deque<BoundValue> m_lastKey;
+
+    std::unique_ptr<OdbcStatement> m_statement;
+    QString m_prepared;
+    int m_pieceRows = FirstPieceRows;
+    int m_rowsInPiece = 0;
+    qint64 m_sampledBytes = 0;
+    int m_sampledRows = 0;
+};
+
+} // namespace dorvane
