@@ -31,7 +31,7 @@ struct CliRequest
     QString journal;
     QString run = QStringLiteral("last"); // an id or "last"
     bool quiet = false;
-    bool noServerFilter = false; // reserved: accepted and without effect
+    bool noServerFilter = false; // read every row, not only the server's candidates
 
     bool hasSource() const { return !connection.isEmpty() || !file.isEmpty(); }
 };

@@ -42,7 +42,7 @@ Options:
   --journal FILE     record every change in FILE, a SQLite file made when missing; runs are appended
   --run ID|last      the journaled run to take back (default: last, the run that began last)
   --quiet            no progress bar
-  --no-server-filter reserved; accepted and without effect for now
+  --no-server-filter read every row of every table (see "Server filter" below)
   --help             this text
 
 Replacement: a literal search (part of the field, whole field) replaces the text literally, and the
@@ -57,6 +57,14 @@ conflicts too). A report holds per hit the table, the record position, the field
 it has one, the value before and after and the status: found, saved, dry-run, failed (with the
 reason), conflict, not-applied (undo of a change that never reached the database). Passwords of the
 connection string are never written to the journal, a report or a message.
+
+Server filter: on PostgreSQL, MariaDB and MySQL, search and replace ask the server only for the rows
+that can hold a hit (a LIKE/ILIKE/strpos test of the text columns for the search text); the program
+still tests every field of those rows, so the hits are exactly those of a run over every row. A regular
+expression, an empty search text, or a searched column whose text form may hold the search text (a
+number column and a search for digits, for example) reads the whole table. In a table read that way a
+hit's record position is not known: the hit lines and CSV leave it empty, JSON gives null, and the key
+names the row. records=R counts the table's rows either way (the server counts them).
 
 Saves are committed in batches (a few hundred changes or a fraction of a second, whichever comes
 first) with the journal in step: after any fault each field is either old or new, and the journal

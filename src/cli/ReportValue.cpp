@@ -123,4 +123,9 @@ QString lineText(const QVariant& value)
     return text;
 }
 
+QString recordLineText(int record)
+{
+    return record >= 0 ? QString::number(record) : QString();
+}
+
 } // namespace dorvane

@@ -18,4 +18,7 @@ QJsonValue reportJson(const QVariant& value);
 // escaped (\\, \t, \n, \r), and NULL as \N.
 QString lineText(const QVariant& value);
 
+// A record position in a line: its number, or nothing where it is unknown (-1: a row the server chose).
+QString recordLineText(int record);
+
 } // namespace dorvane

@@ -69,7 +69,7 @@ private:
 
 QString hitLine(const ReportEntry& entry, bool withAfter)
 {
-    QStringList parts {lineText(entry.table), QString::number(entry.record), lineText(entry.field),
+    QStringList parts {lineText(entry.table), recordLineText(entry.record), lineText(entry.field),
                        lineText(entry.before)};
     if (withAfter)
         parts.append(lineText(entry.after));
@@ -114,6 +114,7 @@ int RunCommand::execute()
     options.match = m_request.match;
     options.policy = saving ? HitPolicy::SaveEvery : HitPolicy::SkipEvery;
     options.rule = ReplacementRule::Literal;
+    options.serverCandidates = !m_request.noServerFilter;
     session.setMatchOptions(options.match);
     try {
         session.checkPattern();
@@ -148,6 +149,7 @@ int RunCommand::execute()
     reportRun.source = withoutPasswords(connectionString);
     reportRun.options = runOptionsToJson(options);
     reportRun.options.insert(QStringLiteral("dryRun"), m_request.dryRun);
+    reportRun.options.insert(QStringLiteral("serverFilter"), options.serverCandidates);
     reportRun.started = QDateTime::currentDateTimeUtc();
 
     // The report first: a run that cannot report must not leave a journaled run behind.
@@ -172,6 +174,7 @@ int RunCommand::execute()
             journal->open(true);
             QJsonObject journalOptions = reportRun.options;
             journalOptions.remove(QStringLiteral("dryRun"));
+            journalOptions.remove(QStringLiteral("serverFilter"));
             journalRun = journal->beginRun(QStringLiteral("replace"), connectionString, journalOptions);
         } catch (const DataError& error) {
             m_console.error(error.description());

@@ -163,7 +163,7 @@ int UndoCommand::execute()
             report->add(shown);
         }
         if (dryRun) {
-            m_console.out(QStringList {lineText(entry.table), QString::number(entry.record), lineText(entry.field),
+            m_console.out(QStringList {lineText(entry.table), recordLineText(entry.record), lineText(entry.field),
                                        lineText(entry.before), lineText(entry.after), entry.status}
                               .join(QLatin1Char('\t')));
         }

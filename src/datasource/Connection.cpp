@@ -255,6 +255,9 @@ void Connection::readSourceFacts(const QString& completed)
     m_tableReading = isPostgreSqlDriver(driverName) ? TableReading::PostgreSqlKeyRanges
         : m_catalogIsDatabase                       ? TableReading::MySqlKeyRanges
                                                     : TableReading::WholeResult;
+    m_sqlDialect = isPostgreSqlDriver(driverName) ? SqlDialect::PostgreSql
+        : m_catalogIsDatabase                     ? SqlDialect::MySql
+                                                  : SqlDialect::Other;
     m_reportsWideText = isUnicodeServerDriver(driverName);
     m_utf8Text = false;
     m_utf8Parameters = false;

@@ -34,6 +34,7 @@
 
 #include "datasource/ConnectionConstants.h"
 #include "datasource/ConnectionProperty.h"
+#include "datasource/ContainmentSql.h"
 #include "datasource/IdentifierQuoting.h"
 #include "datasource/OdbcHandle.h"
 #include "datasource/SchemaRecordSet.h"
@@ -127,6 +128,10 @@ public:
     };
     TableReading tableReading() const { return m_tableReading; }
 
+    // The server family whose SQL a condition of the program's own may use (see ContainmentSql); Other
+    // for every driver that is not PostgreSQL's or the MySQL family's.
+    SqlDialect sqlDialect() const { return m_sqlDialect; }
+
     // True for the Unicode drivers of PostgreSQL, MariaDB and MySQL: their text columns count as wide
     // types (see odbctypes::wideCharacterType).
     bool reportsWideText() const { return m_reportsWideText; }
@@ -177,6 +182,7 @@ private:
     IdentifierQuoting m_quoting;
     RowUpdateGuard m_rowUpdateGuard = RowUpdateGuard::Transaction;
     TableReading m_tableReading = TableReading::WholeResult;
+    SqlDialect m_sqlDialect = SqlDialect::Other;
     bool m_reportsWideText = false;
     bool m_utf8Text = false;
     bool m_writeBatchOpen = false; // set by WriteBatch

@@ -38,8 +38,9 @@ void KeyRangeReader::setPieceRowsForTesting(int rows)
 }
 
 KeyRangeReader::KeyRangeReader(Connection& connection, const QString& tableName, const std::vector<QueryField>& fields,
-                               std::vector<int> key)
-    : m_connection(connection), m_tableQuery(connection.tableQuery(tableName)), m_key(std::move(key))
+                               std::vector<int> key, std::optional<RowCondition> condition)
+    : m_connection(connection), m_tableQuery(connection.tableQuery(tableName)), m_key(std::move(key)),
+      m_condition(std::move(condition))
 {
     const bool rowValues = connection.tableReading() == Connection::TableReading::PostgreSqlKeyRanges;
     QStringList columns;
@@ -86,8 +87,13 @@ KeyRangeReader::KeyRangeReader(Connection& connection, const QString& tableName,
 QString KeyRangeReader::pieceQuery(bool first, int rows) const
 {
     // tableQuery ends with a blank: "Select * FROM [name] ".
-    return m_tableQuery + (first ? QString() : QStringLiteral("WHERE ") + m_after + QLatin1Char(' '))
-        + QStringLiteral("ORDER BY ") + m_orderBy + QStringLiteral(" LIMIT ") + QString::number(rows);
+    QString where;
+    if (!first)
+        where = m_condition ? QLatin1Char('(') + m_after + QStringLiteral(") AND ") : m_after + QLatin1Char(' ');
+    if (m_condition)
+        where += QLatin1Char('(') + m_condition->sql + QStringLiteral(") ");
+    return m_tableQuery + (where.isEmpty() ? QString() : QStringLiteral("WHERE ") + where) + QStringLiteral("ORDER BY ")
+        + m_orderBy + QStringLiteral(" LIMIT ") + QString::number(rows);
 }
 
 int KeyRangeReader::nextPieceRows() const
@@ -121,13 +127,23 @@ void KeyRangeReader::runPiece(bool first)
         m_statement = std::move(statement);
         m_prepared = sql;
     }
+    SQLUSMALLINT next = 1;
     if (!first)
-        bindLastKey();
+        next = bindLastKey();
+    if (m_condition) {
+        // The condition's texts are the same for every piece; they are bound anew after the key's.
+        m_conditionParameters = std::make_unique<StatementParameters>(m_connection.bindsUtf8Text()
+                                                                          ? StatementParameters::TextEncoding::Utf8
+                                                                          : StatementParameters::TextEncoding::Utf16);
+        for (const QString& text : m_condition->texts)
+            m_conditionParameters->addText(text);
+        m_conditionParameters->bind(*m_statement, next);
+    }
     m_rowsInPiece = 0;
     m_statement->execute();
 }
 
-void KeyRangeReader::bindLastKey()
+SQLUSMALLINT KeyRangeReader::bindLastKey()
 {
     SQLUSMALLINT number = 1;
     for (size_t index : m_placeholders) {
@@ -136,6 +152,7 @@ void KeyRangeReader::bindLastKey()
                                    value.columnSize, value.digits, value.buffer, value.bufferLength, &value.indicator),
                   m_statement->odbcHandle(), "SQLBindParameter");
     }
+    return number;
 }
 
 bool KeyRangeReader::fetch()

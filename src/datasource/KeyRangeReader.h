@@ -15,12 +15,15 @@
 
 #include "datasource/OdbcStatement.h"
 #include "datasource/QueryField.h"
+#include "datasource/RowCondition.h"
+#include "datasource/StatementParameters.h"
 
 #include <QByteArray>
 #include <QString>
 
 #include <deque>
 #include <memory>
+#include <optional>
 #include <vector>
 
 namespace dorvane {
@@ -36,9 +39,13 @@ public:
 
     // REQUIRES: key holds the positions in fields of the table's reading key (ReadingKey::find, not
     // empty); fields describe the columns of connection.tableQuery(tableName); the connection stays open
-    // while the reader lives.
+    // while the reader lives. With a condition only the rows it selects are read (it joins the key range
+    // with AND; a piece is then full or short by the rows selected).
     KeyRangeReader(Connection& connection, const QString& tableName, const std::vector<QueryField>& fields,
-                   std::vector<int> key);
+                   std::vector<int> key, std::optional<RowCondition> condition = std::nullopt);
+
+    // Replaces the condition; takes effect at the next restart.
+    void setCondition(std::optional<RowCondition> condition) { m_condition = std::move(condition); }
 
     // Runs the first piece: reading starts again at the table's first row. Throws DataError.
     void restart();
@@ -74,7 +81,7 @@ private:
     };
 
     void runPiece(bool first);
-    void bindLastKey();
+    SQLUSMALLINT bindLastKey(); // answers the number of the next parameter
     int nextPieceRows() const;
     QString pieceQuery(bool first, int rows) const;
 
@@ -85,6 +92,8 @@ private:
     QString m_after; // the WHERE condition of the pieces after the first, with one ? per entry of m_placeholders
     std::vector<size_t> m_placeholders; // index into m_lastKey of each ?
     std::deque<BoundValue> m_lastKey;
+    std::optional<RowCondition> m_condition;
+    std::unique_ptr<StatementParameters> m_conditionParameters;
 
     std::unique_ptr<OdbcStatement> m_statement;
     QString m_prepared;

@@ -43,6 +43,8 @@ public:
     quint64 columnSize() const { return m_columnSize; }
     int decimalDigits() const { return m_decimalDigits; }
     const QString& storedText() const { return m_storedText; }
+    // The server's name of the column's type (SQL_DESC_TYPE_NAME), e.g. "varchar"; may be empty.
+    const QString& serverTypeName() const { return m_serverTypeName; }
 
 private:
     friend class QueryRecordSet;
@@ -57,6 +59,7 @@ private:
     short m_sqlType = 0;
     quint64 m_columnSize = 0;
     short m_decimalDigits = 0;
+    QString m_serverTypeName;
 
     QVariant m_value;
     // Dates, times, decimals and GUIDs also keep the driver's own text: compared in an UPDATE's WHERE it

@@ -12,7 +12,9 @@
 #include "datasource/ReadingKey.h"
 #include "datasource/RowUpdate.h"
 #include "datasource/SqliteColumnNames.h"
+#include "datasource/StatementParameters.h"
 
+#include <algorithm>
 #include <limits>
 
 #include <sqlext.h>
@@ -65,6 +67,11 @@ void QueryRecordSet::OpenTable(Connection& connection, const QString& tableName)
     open(connection, connection.tableQuery(tableName), tableName, true);
 }
 
+void QueryRecordSet::OpenTable(Connection& connection, const QString& tableName, const RowChooser& chooser)
+{
+    open(connection, connection.tableQuery(tableName), tableName, true, &chooser);
+}
+
 void QueryRecordSet::Open(Connection& connection, const QString& sqlText)
 {
     open(connection, sqlText, QString(), true);
@@ -75,7 +82,8 @@ void QueryRecordSet::OpenStructure(Connection& connection, const QString& tableN
     open(connection, connection.tableQuery(tableName), tableName, false);
 }
 
-void QueryRecordSet::open(Connection& connection, const QString& source, const QString& tableName, bool runQuery)
+void QueryRecordSet::open(Connection& connection, const QString& source, const QString& tableName, bool runQuery,
+                          const RowChooser* chooser)
 {
     Close();
     try {
@@ -91,6 +99,8 @@ void QueryRecordSet::open(Connection& connection, const QString& source, const Q
         if (m_statement->resultColumnCount() == 0)
             execute();
         describeColumns();
+        if (chooser && *chooser && !tableName.isEmpty())
+            m_condition = (*chooser)(connection, m_fields);
         if (runQuery) {
             if (!m_executed)
                 execute();
@@ -130,6 +140,11 @@ void QueryRecordSet::describeColumns()
         SQLColAttribute(m_statement->handle(), column, SQL_DESC_UNSIGNED, nullptr, 0, nullptr, &isUnsigned);
         SQLLEN displaySize = 0;
         SQLColAttribute(m_statement->handle(), column, SQL_DESC_DISPLAY_SIZE, nullptr, 0, nullptr, &displaySize);
+        QByteArray typeName(128, '\0');
+        SQLSMALLINT typeNameBytes = 0;
+        if (!odbcSucceeded(SQLColAttribute(m_statement->handle(), column, SQL_DESC_TYPE_NAME, typeName.data(),
+                                           SQLSMALLINT(typeName.size()), &typeNameBytes, nullptr)))
+            typeNameBytes = 0;
 
         const bool integerType
             = sqlType == SQL_TINYINT || sqlType == SQL_SMALLINT || sqlType == SQL_INTEGER || sqlType == SQL_BIGINT;
@@ -138,6 +153,8 @@ void QueryRecordSet::describeColumns()
         field.m_sqlType = sqlType;
         field.m_columnSize = columnSize;
         field.m_decimalDigits = digits;
+        field.m_serverTypeName
+            = QString::fromUtf8(typeName.constData(), std::clamp<qsizetype>(typeNameBytes, 0, typeName.size() - 1));
         const int reportedType = m_connection->reportsWideText() ? odbctypes::wideCharacterType(sqlType) : int(sqlType);
         field.m_type = odbctypes::adoTypeForSqlType(reportedType, integerType && isUnsigned == SQL_TRUE);
         field.m_kind = odbctypes::valueKindForAdoType(field.m_type);
@@ -161,7 +178,7 @@ void QueryRecordSet::chooseReading()
         return;
     std::vector<int> key = ReadingKey::find(*m_connection, m_tableName, m_fields);
     if (!key.empty())
-        m_pieces = std::make_unique<KeyRangeReader>(*m_connection, m_tableName, m_fields, std::move(key));
+        m_pieces = std::make_unique<KeyRangeReader>(*m_connection, m_tableName, m_fields, std::move(key), m_condition);
 }
 
 void QueryRecordSet::execute()
@@ -169,23 +186,54 @@ void QueryRecordSet::execute()
     if (!m_readingChosen)
         chooseReading();
     m_movedRows.clear();
-    if (m_pieces) {
+    while (m_pieces) {
         try {
             m_pieces->restart();
             m_reading = &m_pieces->statement();
             m_executed = true;
             return;
         } catch (const DataError&) {
-            // A server that refuses the piece query still has the table's own query: read it whole.
-            m_pieces.reset();
+            // A server that refuses the condition reads every row; one that refuses the piece query
+            // still has the table's own query: read it whole.
+            if (!m_condition)
+                m_pieces.reset();
+            m_condition.reset();
+            if (m_pieces)
+                m_pieces->setCondition(std::nullopt);
         }
     }
-    if (m_executed) {
+    if (m_condition) {
+        try {
+            auto statement = std::make_unique<OdbcStatement>(m_connection->handle());
+            statement->prepare(m_source + QStringLiteral("WHERE ") + m_condition->sql);
+            auto parameters = std::make_unique<StatementParameters>(m_connection->bindsUtf8Text()
+                                                                        ? StatementParameters::TextEncoding::Utf8
+                                                                        : StatementParameters::TextEncoding::Utf16);
+            for (const QString& text : m_condition->texts)
+                parameters->addText(text);
+            parameters->bind(*statement);
+            statement->execute();
+            m_statement = std::move(statement);
+            m_conditionParameters = std::move(parameters);
+            m_reading = m_statement.get();
+            m_executed = true;
+            return;
+        } catch (const DataError&) {
+            m_condition.reset();
+        }
+    }
+    executeWhole();
+}
+
+void QueryRecordSet::executeWhole()
+{
+    if (m_executed || m_conditionParameters) {
         // Running the query again takes a fresh statement: the SQLite driver in StepAPI mode answers a
         // re-executed statement whose cursor was closed halfway with no rows at all.
         auto statement = std::make_unique<OdbcStatement>(m_connection->handle());
         statement->prepare(m_source);
         m_statement = std::move(statement);
+        m_conditionParameters.reset();
         m_executed = false;
     }
     m_statement->execute();
@@ -200,9 +248,11 @@ void QueryRecordSet::Close()
         m_connection = nullptr;
     }
     m_pieces.reset();
+    m_condition.reset();
     m_readingChosen = false;
     m_reading = nullptr;
     m_statement.reset();
+    m_conditionParameters.reset();
     m_fields.clear();
     m_source.clear();
     m_tableName.clear();

@@ -22,10 +22,12 @@
 #pragma once
 
 #include "datasource/QueryField.h"
+#include "datasource/RowCondition.h"
 
 #include <QSet>
 #include <QString>
 
+#include <functional>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -37,6 +39,11 @@ namespace dorvane {
 class Connection;
 class KeyRangeReader;
 class OdbcStatement;
+class StatementParameters;
+
+// Chooses the rows of a table to read once its fields are known, before its query runs: a condition, or
+// nothing for every row.
+using RowChooser = std::function<std::optional<RowCondition>(const Connection&, const std::vector<QueryField>&)>;
 
 class QueryRecordSet
 {
@@ -50,6 +57,11 @@ public:
     // set can Update. An open record set is closed first. Throws DataError (the driver's message when the
     // table cannot be opened); the record set then stays closed.
     void OpenTable(Connection& connection, const QString& tableName);
+    // Opens the table as OpenTable does but reads only the rows that the chooser's condition selects, in
+    // the same order (in pieces where the table is read in pieces). Update works as after OpenTable;
+    // RecordCount still counts the whole table. A condition the server refuses is dropped and the table
+    // is read whole: readsChosenRowsOnly() tells which happened once the query runs.
+    void OpenTable(Connection& connection, const QString& tableName, const RowChooser& chooser);
     // Opens any SQL text that returns rows. Read-only; RecordCount counts through a subquery and is -1
     // when the source cannot count that way.
     void Open(Connection& connection, const QString& sqlText);
@@ -66,6 +78,8 @@ public:
     const QString& tableName() const { return m_tableName; }
     // True once the query runs and reads the table in key-range pieces (see the header comment).
     bool readsInPieces() const { return m_pieces != nullptr; }
+    // True while the rows read are those of a chooser's condition only (see OpenTable).
+    bool readsChosenRowsOnly() const { return m_condition.has_value(); }
 
     // EOF is a macro of the C library, hence the name. A closed record set is at its end.
     bool IsEOF() const { return m_eof; }
@@ -113,7 +127,9 @@ public:
 private:
     friend class Connection;
 
-    void open(Connection& connection, const QString& source, const QString& tableName, bool runQuery);
+    void open(Connection& connection, const QString& source, const QString& tableName, bool runQuery,
+              const RowChooser* chooser = nullptr);
+    void executeWhole();
     void describeColumns();
     void execute();
     void fetchRow();
@@ -130,6 +146,8 @@ private:
     Connection* m_connection = nullptr;
     std::unique_ptr<OdbcStatement> m_statement; // the query as prepared; it runs unless the table is read in pieces
     std::unique_ptr<KeyRangeReader> m_pieces;
+    std::optional<RowCondition> m_condition; // the rows read, when not all of them
+    std::unique_ptr<StatementParameters> m_conditionParameters; // bound to m_statement while it runs
     bool m_readingChosen = false;
     OdbcStatement* m_reading = nullptr; // the statement whose rows are being read
     QString m_source;

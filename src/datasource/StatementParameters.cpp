@@ -145,14 +145,15 @@ void StatementParameters::addText(const QString& text)
     p.sqlType = SQL_VARCHAR;
 }
 
-void StatementParameters::bind(const OdbcStatement& statement)
+SQLUSMALLINT StatementParameters::bind(const OdbcStatement& statement, SQLUSMALLINT first)
 {
-    SQLUSMALLINT number = 1;
+    SQLUSMALLINT number = first;
     for (Parameter& p : m_parameters) {
         checkOdbc(SQLBindParameter(statement.handle(), number++, SQL_PARAM_INPUT, p.cType, p.sqlType, p.columnSize,
                                    p.digits, p.buffer, p.bufferLength, &p.indicator),
                   statement.odbcHandle(), "SQLBindParameter");
     }
+    return number;
 }
 
 } // namespace dorvane

@@ -41,8 +41,9 @@ public:
     // Appends a plain text parameter (SQL_VARCHAR), for a value compared as text whatever its column's type.
     void addText(const QString& text);
 
-    // Binds the parameters in the order they were added, numbered from 1.
-    void bind(const OdbcStatement& statement);
+    // Binds the parameters in the order they were added, numbered from first; answers the number after
+    // the last.
+    SQLUSMALLINT bind(const OdbcStatement& statement, SQLUSMALLINT first = 1);
 
 private:
     struct Parameter

@@ -3,6 +3,7 @@
 #include "core/AdoTypes.h"
 #include "engine/FieldText.h"
 #include "engine/SearchableTypes.h"
+#include "engine/TextFormAlphabet.h"
 
 #include <algorithm>
 
@@ -44,80 +45,15 @@ ValueClass valueClass(const QVariant& value, int adoType)
     }
 }
 
-// The characters a kind of value's text can hold: the listed ones (either case), any letter when names
-// may appear, or anything at all when nothing is known.
-struct CharacterSet
-{
-    QString chars;
-    bool letters = false;
-    bool anything = false;
-};
-
-// Every character a number's text can hold in this locale.
-CharacterSet numberCharacters(const QLocale& locale)
-{
-    if (locale.zeroDigit() != QLatin1String("0"))
-        return {{}, false, true};
-    QString chars = QStringLiteral("0123456789+-.,eEinfINFaA");
-    chars += locale.negativeSign() + locale.positiveSign() + locale.decimalPoint() + locale.groupSeparator()
-        + locale.exponential();
-    return {chars, false, false};
-}
-
-// Every character a date, time or date-time text can hold: digits, the separators of the short date
-// format, blank, colon and point, and letters when the format writes names of months or days.
-CharacterSet dateCharacters(const QLocale& locale)
-{
-    if (locale.zeroDigit() != QLatin1String("0"))
-        return {{}, false, true};
-    const QString format = locale.dateFormat(QLocale::ShortFormat);
-    CharacterSet set {QStringLiteral("0123456789 :."), false, false};
-    for (qsizetype i = 0; i < format.size();) {
-        const QChar c = format[i];
-        qsizetype run = 1;
-        while (i + run < format.size() && format[i + run] == c)
-            ++run;
-        i += run;
-        if (c == QLatin1Char('\''))
-            return {{}, false, true}; // quoted text may hold anything
-        if (c == QLatin1Char('d') || c == QLatin1Char('M') || c == QLatin1Char('y')) {
-            if (run >= 3 && c != QLatin1Char('y'))
-                set.letters = true; // "MMM", "dddd": names
-            continue;
-        }
-        if (c.isLetter())
-            return {{}, false, true};
-        set.chars += c;
-    }
-    return set;
-}
-
-// True when every character of text could stand in a text of the set (compared without case).
-bool onlyCharactersOf(const QString& text, const CharacterSet& set)
-{
-    if (set.anything)
-        return true;
-    for (const QChar c : text) {
-        if (set.letters && c.isLetter())
-            continue;
-        if (!set.chars.contains(c, Qt::CaseInsensitive))
-            return false;
-    }
-    return true;
-}
-
 const QString WordBoundary = QStringLiteral("\\b");
 
-// True when text, read as a pattern, can only match itself: ASCII without any pattern syntax. A case-
-// ignoring match of such a pattern is then also found by the case-ignoring literal search (the only
-// non-ASCII letters that fold onto ASCII ones, KELVIN SIGN and LONG S, fold alike in both).
-bool isPlainAsciiLiteral(const QString& text)
+} // namespace
+
+bool FieldMatcher::isPlainAsciiLiteral(const QString& text)
 {
     static const QLatin1StringView syntax("\\^$.|?*+()[]{}");
     return std::all_of(text.cbegin(), text.cend(), [](QChar c) { return c.unicode() < 128 && !syntax.contains(c); });
 }
-
-} // namespace
 
 FieldMatcher::FieldMatcher(SearchableTypes& types) : m_types(types) { }
 
@@ -152,8 +88,8 @@ void FieldMatcher::prepare(const MatchOptions& options, const QLocale& locale)
     if (!m_search)
         return; // looking for empty fields: no expression is ever asked
     const Qt::CaseSensitivity cs = m_caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
-    m_searchFitsNumbers = onlyCharactersOf(*m_search, numberCharacters(m_locale));
-    m_searchFitsDates = onlyCharactersOf(*m_search, dateCharacters(m_locale));
+    m_searchFitsNumbers = TextFormAlphabet::numbers(m_locale).mayHold(*m_search);
+    m_searchFitsDates = TextFormAlphabet::dates(m_locale).mayHold(*m_search);
     if (m_mode == Mode::PartOfField)
         m_literal = LiteralMatcher(*m_search, cs);
     if (m_mode == Mode::WholeWord && isPlainAsciiLiteral(*m_search))

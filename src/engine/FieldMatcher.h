@@ -59,6 +59,11 @@ public:
     // matching every field and inserting the replacement between its characters.
     static OptionalText effectiveSearch(const OptionalText& value);
 
+    // True when text, read as a pattern, can only match itself: ASCII without any pattern syntax. A case-
+    // ignoring match of such a pattern is then also found by the case-ignoring literal search (the only
+    // non-ASCII letters that fold onto ASCII ones, KELVIN SIGN and LONG S, fold alike in both).
+    static bool isPlainAsciiLiteral(const QString& text);
+
 private:
     SearchableTypes& m_types;
     QLocale m_locale;

@@ -20,7 +20,8 @@ struct RowIdentity
     QVariantList values;
 };
 
-// Where in the run something happened: table index into the run's list and its name, 0-based record.
+// Where in the run something happened: table index into the run's list and its name, 0-based record (-1
+// in a table whose candidate rows alone are read, see RunOptions::serverCandidates).
 struct RunPosition
 {
     int table = 0;
@@ -35,6 +36,8 @@ struct TableBegun
     int tableCount = 0;
     QString name;
     int recordCount = 0;
+    // Only the server's candidate rows are read (see RunOptions::serverCandidates).
+    bool candidatesOnly = false;
 };
 
 struct TableEnded

@@ -23,6 +23,10 @@ struct RunOptions
     QStringList tables;
     HitPolicy policy = HitPolicy::Wait;
     ReplacementRule rule = ReplacementRule::DisplayExpression;
+    // The server may be asked for a table's candidate rows only (CandidateCondition): the hits stay the
+    // same, but the records read are not the table's, so events name no record position (record -1) in a
+    // table read that way. Only for front ends that show no record positions; a window never sets it.
+    bool serverCandidates = false;
 };
 
 } // namespace dorvane

@@ -5,6 +5,7 @@
 #include "datasource/Connection.h"
 #include "datasource/ConnectionConstants.h"
 #include "datasource/QueryRecordSet.h"
+#include "engine/CandidateCondition.h"
 #include "engine/FieldText.h"
 #include "engine/SearchableTypes.h"
 
@@ -27,7 +28,7 @@ bool RunState::isRecordsetOpen() const
 }
 
 RunSession::RunSession(ConnectionProvider connection, SearchableTypes& types)
-    : m_connection(std::move(connection)), m_matcher(types)
+    : m_connection(std::move(connection)), m_types(types), m_matcher(types)
 {
 }
 
@@ -86,11 +87,20 @@ void RunSession::openRunTable(int tableIndex)
         throw noSourceError();
     const QString table = m_state.TableList.value(tableIndex);
     auto recordset = std::make_unique<QueryRecordSet>();
-    recordset->OpenTable(*connection, table);
+    if (m_options.serverCandidates) {
+        const CandidateCondition candidates(m_options.match, m_matcher.locale(), m_types);
+        recordset->OpenTable(*connection, table, [&](const Connection& c, const std::vector<QueryField>& fields) {
+            return candidates.forTable(c, fields);
+        });
+    } else {
+        recordset->OpenTable(*connection, table);
+    }
+    m_candidatesOnly = recordset->readsChosenRowsOnly();
+    m_recordsBeforeTable = m_counts.records;
     m_recordCount = recordset->RecordCount();
     m_state.RunRecordset = std::move(recordset);
     m_state.RunTableIndex = tableIndex;
-    const TableBegun begun {tableIndex, int(m_state.TableList.size()), table, m_recordCount};
+    const TableBegun begun {tableIndex, int(m_state.TableList.size()), table, m_recordCount, m_candidatesOnly};
     notify([&](RunObserver& o) { o.tableBegun(begun); });
 }
 
@@ -101,6 +111,7 @@ void RunSession::closeRunTable()
     m_state.RunRecordset.reset();
     m_state.RunTableIndex = -1;
     m_state.CurrentField = -1;
+    m_candidatesOnly = false;
 }
 
 void RunSession::resetPositions()
@@ -175,7 +186,8 @@ void RunSession::savePausePosition(int table, int record, int field)
 
 RunPosition RunSession::positionOf(int table, int record, int field) const
 {
-    return RunPosition {table, m_state.TableList.value(table), record, field};
+    const bool unknownRecord = m_candidatesOnly && table == m_state.RunTableIndex;
+    return RunPosition {table, m_state.TableList.value(table), unknownRecord ? -1 : record, field};
 }
 
 void RunSession::reportFault(int table, int record, int field, const QString& description)
@@ -201,6 +213,13 @@ bool RunSession::tryOpenTable(int table)
 
 void RunSession::finishTable(int table)
 {
+    if (m_candidatesOnly && m_state.isRecordsetOpen()) {
+        // The server examined the rows it did not send: the count means the table's records either way.
+        try {
+            m_counts.records = std::max(m_counts.records, m_recordsBeforeTable + m_state.RunRecordset->RecordCount());
+        } catch (const DataError&) {
+        }
+    }
     closeRunTable();
     const TableEnded ended {table, m_state.TableList.value(table), m_recordCount};
     m_state.TableOpen = false;

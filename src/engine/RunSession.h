@@ -157,6 +157,7 @@ private:
     void notify(const std::function<void(RunObserver&)>& event);
 
     ConnectionProvider m_connection;
+    SearchableTypes& m_types;
     FieldMatcher m_matcher;
     ReplacementProposal m_proposal;
     RunOptions m_options;
@@ -166,6 +167,8 @@ private:
     std::optional<HitFound> m_hit;
     RunPosition m_position;
     int m_recordCount = 0;
+    bool m_candidatesOnly = false; // the open table reads the server's candidate rows only
+    qint64 m_recordsBeforeTable = 0; // m_counts.records when the open table was opened
     bool m_walking = false;
     std::vector<RunObserver*> m_observers;
     std::function<void(Checkpoint)> m_pump;

@@ -1,0 +1,46 @@
+// The SQL that tests a text column for a TextContainment, per server: LIKE patterns with an explicit escape
+// character that is no backslash (MariaDB reads a backslash in a literal as an escape of its own), the
+// search text bound as a parameter.
+//
+// PostgreSQL: exact pieces with strpos, pieces without case with ILIKE, both on the column's own type (a
+// char(n) is compared without its padding, so the texts must not end in blanks). MariaDB and MySQL: the
+// column converted to utf8mb4 and compared in utf8mb4_bin (exact) or utf8mb4_general_ci (ASCII letters
+// in either case), whatever the column's own character set and collation; REQUIRES: the connection's
+// character set is utf8/utf8mb4 (Connection::bindsUtf8Text), so that the bound texts arrive unchanged.
+#pragma once
+
+#include "datasource/TextContainment.h"
+
+#include <QString>
+#include <QStringList>
+
+namespace dorvane {
+
+enum class SqlDialect
+{
+    Other,
+    PostgreSql,
+    MySql, // MariaDB and MySQL
+};
+
+class ContainmentSql
+{
+public:
+    // The escape character of every LIKE pattern made here.
+    static constexpr char16_t Escape = u'!';
+
+    // The condition on quotedColumn; appends its parameters' texts to texts. REQUIRES: dialect is not Other.
+    static QString condition(SqlDialect dialect, const QString& quotedColumn, const TextContainment& containment,
+                             QStringList& texts);
+
+    // True when the server compares a column of this type (SQLColAttribute's type name) as the text its
+    // driver hands over, with the operators used here: only then may a condition test the column. Other
+    // types (PostgreSQL's enums, json, arrays, booleans read as characters) have no such operator or
+    // another text, and a failing statement would end a transaction the run holds open.
+    static bool testsTextType(SqlDialect dialect, const QString& serverTypeName);
+
+    // "%" + the pieces with %, _ and the escape character escaped, joined by "%" + "%".
+    static QString likePattern(const QStringList& pieces);
+};
+
+} // namespace dorvane
