@@ -19,7 +19,7 @@ QStringList CliResult::lines() const
     return result;
 }
 
-CliFixture::CliFixture(TestBackend backend, const QStringList& statements) : m_backend(backend)
+CliFixture::CliFixture(TestBackend backend, const QStringList& statements, const QString& database) : m_backend(backend)
 {
     // The program folder is the executable's: a hard link puts the built program into this one (a symbolic
     // link would be resolved back to the build folder).
@@ -31,7 +31,7 @@ CliFixture::CliFixture(TestBackend backend, const QStringList& statements) : m_b
 
     m_connectionString = backend == TestBackend::Sqlite
         ? QStringLiteral("DRIVER=SQLite3;Database=") + m_folder.filePath(QStringLiteral("data.db"))
-        : freshServerDatabase(backend, QStringLiteral("dorvane_cli"));
+        : freshServerDatabase(backend, database);
     if (backend == TestBackend::Sqlite) {
         // The fixture makes its database file; every later connection, the program's included, opens it.
         Connection maker;

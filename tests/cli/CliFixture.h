@@ -36,7 +36,9 @@ using DatabaseSnapshot = QMap<QString, QList<QVariantList>>;
 class CliFixture
 {
 public:
-    CliFixture(TestBackend backend, const QStringList& statements);
+    // On a server the database is `database`, made afresh: test programs that run side by side use their own.
+    CliFixture(TestBackend backend, const QStringList& statements,
+               const QString& database = QStringLiteral("dorvane_cli"));
     ~CliFixture();
 
     TestBackend backend() const { return m_backend; }
