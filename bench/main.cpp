@@ -2,6 +2,7 @@
 // same run. Every subcommand lives in its own file (XxxBenchmark.h/.cpp, a function
 // `int runXxxBenchmark(const QStringList& arguments)`) and has one line in the table below.
 #include "CliReplaceBenchmark.h"
+#include "CliSearchBenchmark.h"
 #include "LanguageFileBenchmark.h"
 #include "LongValueBenchmark.h"
 #include "MatchBenchmark.h"
@@ -49,6 +50,10 @@ const Subcommand Subcommands[] = {
      "cli-replace [--rows N] [--repeat K] [--connection STRING]   the dorvane program's replace, without and with its "
      "journal, against the bare loop of run-replace",
      dorvane::bench::runCliReplaceBenchmark},
+    {"cli-search",
+     "cli-search --connection STRING [--rows N] [--repeat K]   the dorvane program's search on a server, asking it for "
+     "candidate rows, against reading every row",
+     dorvane::bench::runCliSearchBenchmark},
 };
 
 int usage()

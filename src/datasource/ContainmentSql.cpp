@@ -41,12 +41,16 @@ QString ContainmentSql::condition(SqlDialect dialect, const QString& quotedColum
 {
     QStringList alternatives;
     const bool postgres = dialect == SqlDialect::PostgreSql;
+    // PostgreSQL in the "C" collation: ILIKE folds ASCII alone, cheaply (the column's own collation would
+    // lower-case every value by its locale first, at twice the cost), and no nondeterministic collation
+    // can refuse the operators.
+    const QString column = postgres ? quotedColumn + QStringLiteral(" COLLATE \"C\"") : quotedColumn;
     if (postgres && !containment.ignoreCase && containment.pieces.size() == 1) {
-        alternatives.append(QStringLiteral("strpos(%1, ?) > 0").arg(quotedColumn));
+        alternatives.append(QStringLiteral("strpos(%1, ?) > 0").arg(column));
         texts.append(containment.pieces.first());
     } else {
         if (postgres)
-            alternatives.append(quotedColumn + (containment.ignoreCase ? QStringLiteral(" I") : QStringLiteral(" "))
+            alternatives.append(column + (containment.ignoreCase ? QStringLiteral(" I") : QStringLiteral(" "))
                                 + likeClause().mid(1));
         else if (containment.ignoreCase)
             alternatives.append(QStringLiteral("CONVERT(%1 USING utf8mb4) COLLATE utf8mb4_general_ci").arg(quotedColumn)
@@ -57,7 +61,7 @@ QString ContainmentSql::condition(SqlDialect dialect, const QString& quotedColum
     }
     for (const QChar c : containment.anyOf) {
         if (postgres) {
-            alternatives.append(QStringLiteral("strpos(%1, ?) > 0").arg(quotedColumn));
+            alternatives.append(QStringLiteral("strpos(%1, ?) > 0").arg(column));
             texts.append(QString(c));
         } else {
             alternatives.append(exactMySql(quotedColumn));

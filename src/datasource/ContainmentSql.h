@@ -2,11 +2,11 @@
 // character that is no backslash (MariaDB reads a backslash in a literal as an escape of its own), the
 // search text bound as a parameter.
 //
-// PostgreSQL: exact pieces with strpos, pieces without case with ILIKE, both on the column's own type (a
-// char(n) is compared without its padding, so the texts must not end in blanks). MariaDB and MySQL: the
-// column converted to utf8mb4 and compared in utf8mb4_bin (exact) or utf8mb4_general_ci (ASCII letters
-// in either case), whatever the column's own character set and collation; REQUIRES: the connection's
-// character set is utf8/utf8mb4 (Connection::bindsUtf8Text), so that the bound texts arrive unchanged.
+// PostgreSQL: exact pieces with strpos, pieces without case with ILIKE, both on the column's own type in
+// the "C" collation (a char(n) is compared without its padding, so the texts must not end in blanks). MariaDB and
+// MySQL: the column converted to utf8mb4 and compared in utf8mb4_bin (exact) or utf8mb4_general_ci (ASCII letters in
+// either case), whatever the column's own character set and collation; REQUIRES: the connection's character set is
+// utf8/utf8mb4 (Connection::bindsUtf8Text), so that the bound texts arrive unchanged.
 #pragma once
 
 #include "datasource/TextContainment.h"

@@ -59,7 +59,7 @@ std::optional<TextContainment> LiteralContainment::of(const QString& text, Qt::C
     for (const QChar c : trimmed) {
         const char16_t unit = c.unicode();
         const char16_t folded = unit < 128 ? fold(unit) : 0;
-        bool kept = unit < 128 && folded != u'i';
+        bool kept = unit < 128;
         QString exotic;
         if (kept) {
             for (const char16_t partner : asciiFoldPartners()[folded]) {

@@ -3,10 +3,10 @@
 // collation, or nothing when no such test is known.
 //
 // Ignoring case, the field test matches each character by Unicode simple case folding; a server folds by
-// its locale or collation, which may fold less (a "C" locale folds ASCII only, a binary collation nothing,
-// a Turkish one folds I to dotless ı). So only ASCII characters stay in the pieces, the letter I/i
-// excepted, and every other character becomes a gap; the non-ASCII characters that fold onto an ASCII
-// letter of the text (KELVIN SIGN for k, LONG S for s) are tested exactly as alternatives. With case the
+// a locale or collation, which may fold less. ContainmentSql compares in collations that fold the ASCII
+// letters and nothing else is relied on: only ASCII characters stay in the pieces and every other
+// character becomes a gap; the non-ASCII characters that fold onto an ASCII letter of the text (KELVIN SIGN
+// for k, LONG S for s) are tested exactly as alternatives. With case the
 // text is compared exactly. Trailing blanks are left out: char(n) columns and PAD SPACE collations
 // compare without them. Any thread.
 #pragma once

@@ -16,8 +16,8 @@ public:
     // their exponent, infinities and NaN, and the decimal texts kept as the driver gave them ("NaN",
     // "Infinity").
     static TextFormAlphabet numbers(const QLocale& locale);
-    // Every character of a date, time or date-time text in this locale; any letter when the format writes
-    // names of months or days.
+    // Every character of a date, time or date-time text in this locale, with the letters of the locale's
+    // names of months and days when the format writes them.
     static TextFormAlphabet dates(const QLocale& locale);
     // Every character of what PostgreSQL's and the MySQL family's drivers hand over for a date or time
     // that is no valid QDate/QTime ("infinity", "0044-03-15 BC", "0000-00-00", "-838:59:59", a zone offset
@@ -28,13 +28,9 @@ public:
     bool mayHold(const QString& text) const;
 
 private:
-    TextFormAlphabet(QString chars, bool letters, bool anything)
-        : m_chars(std::move(chars)), m_letters(letters), m_anything(anything)
-    {
-    }
+    TextFormAlphabet(QString chars, bool anything) : m_chars(std::move(chars)), m_anything(anything) { }
 
     QString m_chars;
-    bool m_letters = false; // any letter may appear
     bool m_anything = false; // nothing is known
 };
 
