@@ -6,7 +6,8 @@
 // "dorvane search --table cli_search --find zephyrine --quiet --report FILE", once as it is (the server
 // sends the candidate rows only) and once with --no-server-filter (every row), alternating K times (default
 // 3); each keeps its best time, measured from the start of the process to its end. Both reports must hold
-// the same hits (field, key, value), one per row with the word, and the same summary. Target: the filtered
+// the same hits (field, key, value), one per row with the word, and the same summary but for records= (the
+// rows the program examined). Target: the filtered
 // search at least 5 times faster than the unfiltered one on PostgreSQL and MariaDB.
 #include "CliSearchBenchmark.h"
 
@@ -26,6 +27,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QThread>
 
@@ -147,7 +149,10 @@ SearchRun search(const QString& connection, const QString& report, bool everyRow
                           .arg(QString::fromUtf8(process.readAllStandardError()).trimmed());
         return run;
     }
+    // The records examined differ by design (only the candidates where the server chose them).
+    static const QRegularExpression records(QStringLiteral(" records=\\d+"));
     run.summary = QString::fromUtf8(process.readAllStandardOutput()).trimmed().split(QLatin1Char('\n')).last();
+    run.summary.remove(records);
     QFile file(report);
     if (!file.open(QIODevice::ReadOnly)) {
         run.failure = QStringLiteral("no report");

@@ -2,8 +2,9 @@
 // character that is no backslash (MariaDB reads a backslash in a literal as an escape of its own), the
 // search text bound as a parameter.
 //
-// PostgreSQL: exact pieces with strpos, pieces without case with ILIKE, both on the column's own type in
-// the "C" collation (a char(n) is compared without its padding, so the texts must not end in blanks). MariaDB and
+// PostgreSQL: exact pieces with strpos, pieces without case with ILIKE, on the columns' texts joined by
+// concat_ws in the "C" collation (a char(n) cast to text loses its padding, so the texts must not end in
+// blanks). MariaDB and
 // MySQL: the column converted to utf8mb4 and compared in utf8mb4_bin (exact) or utf8mb4_general_ci (ASCII letters in
 // either case), whatever the column's own character set and collation; REQUIRES: the connection's character set is
 // utf8/utf8mb4 (Connection::bindsUtf8Text), so that the bound texts arrive unchanged.
@@ -29,8 +30,9 @@ public:
     // The escape character of every LIKE pattern made here.
     static constexpr char16_t Escape = u'!';
 
-    // The condition on quotedColumn; appends its parameters' texts to texts. REQUIRES: dialect is not Other.
-    static QString condition(SqlDialect dialect, const QString& quotedColumn, const TextContainment& containment,
+    // The condition that holds where any of the columns holds the containment; appends its parameters'
+    // texts to texts. REQUIRES: dialect is not Other, quotedColumns is not empty.
+    static QString condition(SqlDialect dialect, const QStringList& quotedColumns, const TextContainment& containment,
                              QStringList& texts);
 
     // True when the server compares a column of this type (SQLColAttribute's type name) as the text its
@@ -41,6 +43,10 @@ public:
 
     // "%" + the pieces with %, _ and the escape character escaped, joined by "%" + "%".
     static QString likePattern(const QStringList& pieces);
+
+private:
+    static QString postgresCondition(const QString& text, const TextContainment& containment, QStringList& texts);
+    static QString mySqlCondition(const QString& column, const TextContainment& containment, QStringList& texts);
 };
 
 } // namespace dorvane

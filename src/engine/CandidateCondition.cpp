@@ -109,7 +109,7 @@ std::optional<RowCondition> CandidateCondition::forColumns(SqlDialect dialect,
     if (!m_filters || dialect == SqlDialect::Other)
         return std::nullopt;
     RowCondition condition;
-    QStringList tests;
+    QStringList tested;
     for (const CandidateColumn& column : columns) {
         switch (reachOf(dialect, column)) {
         case Reach::Never:
@@ -117,11 +117,12 @@ std::optional<RowCondition> CandidateCondition::forColumns(SqlDialect dialect,
         case Reach::Anything:
             return std::nullopt;
         case Reach::Tested:
-            tests.append(ContainmentSql::condition(dialect, column.quotedName, *m_containment, condition.texts));
+            tested.append(column.quotedName);
             break;
         }
     }
-    condition.sql = tests.isEmpty() ? QStringLiteral("1 = 0") : tests.join(QStringLiteral(" OR "));
+    condition.sql = tested.isEmpty() ? QStringLiteral("1 = 0")
+                                     : ContainmentSql::condition(dialect, tested, *m_containment, condition.texts);
     return condition;
 }
 

@@ -35,7 +35,7 @@ struct TableBegun
     int table = 0;
     int tableCount = 0;
     QString name;
-    int recordCount = 0;
+    int recordCount = 0; // -1 when candidatesOnly: not counted
     // Only the server's candidate rows are read (see RunOptions::serverCandidates).
     bool candidatesOnly = false;
 };

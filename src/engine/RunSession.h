@@ -130,7 +130,8 @@ public:
     const RunPosition& position() const { return m_position; }
 
     // The run record set: the table it stands on, its records and fields.
-    int recordCount() const { return m_recordCount; }
+    // -1 where it is not known: a table whose candidate rows alone are read.
+    int recordCount() const { return m_candidatesOnly ? -1 : m_recordCount; }
     int fieldCount() const;
     FieldSnapshot fieldSnapshot(int fieldIndex) const;
     // Opens the run record set on a table of the list; throws DataError.

@@ -60,7 +60,7 @@ void TestCandidateCondition::conditionOfATable_data()
     const QString pgLike = QStringLiteral("\"a\" COLLATE \"C\" ILIKE ? ESCAPE '!'");
     const QString pgFind = QStringLiteral("strpos(\"a\" COLLATE \"C\", ?) > 0");
     const QString myBin = QStringLiteral("CONVERT(\"a\" USING utf8mb4) COLLATE utf8mb4_bin LIKE ? ESCAPE '!'");
-    const QString myCi = QStringLiteral("CONVERT(\"a\" USING utf8mb4) COLLATE utf8mb4_general_ci LIKE ? ESCAPE '!'");
+    const QString myCi = QStringLiteral("\"a\" REGEXP ?");
     const auto row = [](const char* name, const QString& search, const char* switches, SqlDialect dialect,
                         const QStringList& columns, const QString& sql, const QStringList& texts) {
         QTest::newRow(name) << search << QString::fromLatin1(switches) << dialect << columns << sql << texts;
@@ -72,7 +72,9 @@ void TestCandidateCondition::conditionOfATable_data()
     row("backslash and quotes stay as they are", QStringLiteral("a\\'\""), "case", my, text, myBin,
         {QStringLiteral("%a\\'\"%")});
     row("long s as an alternative", QStringLiteral("Sun"), "", my, text, QStringLiteral("(%1 OR %2)").arg(myCi, myBin),
-        {QStringLiteral("%sun%"), QStringLiteral("%\u017F%")});
+        {QStringLiteral("(?is)sun"), QStringLiteral("%\u017F%")});
+    row("pattern characters of a regular expression escaped", QStringLiteral("a.b*ü(c"), "", my, text, myCi,
+        {QStringLiteral("(?is)a\\.b\\*.*\\(c")});
     row("kelvin sign and long s alternatives", QStringLiteral("Kiss"), "", pg, text,
         QStringLiteral("(%1 OR %2 OR %2)").arg(pgLike, pgFind),
         {QStringLiteral("%kiss%"), QStringLiteral("\u212A"), QStringLiteral("\u017F")});
@@ -80,8 +82,11 @@ void TestCandidateCondition::conditionOfATable_data()
     row("blanks only", QStringLiteral("   "), "", pg, text, QStringLiteral("-"), {});
     row("gaps only", QStringLiteral("äöü"), "", pg, text, QStringLiteral("-"), {});
     row("two text columns", QStringLiteral("x"), "case", pg, {QStringLiteral("202:text"), QStringLiteral("130:bpchar")},
-        QStringLiteral("strpos(\"a\" COLLATE \"C\", ?) > 0 OR strpos(\"b\" COLLATE \"C\", ?) > 0"),
-        {QStringLiteral("x"), QStringLiteral("x")});
+        QStringLiteral("strpos(concat_ws(chr(1), \"a\", \"b\") COLLATE \"C\", ?) > 0"), {QStringLiteral("x")});
+    row("two text columns on MariaDB", QStringLiteral("x"), "case", my,
+        {QStringLiteral("202:text"), QStringLiteral("130:char")},
+        myBin + QStringLiteral(" OR ") + QString(myBin).replace(QLatin1String("\"a\""), QLatin1String("\"b\"")),
+        {QStringLiteral("%x%"), QStringLiteral("%x%")});
     row("letters leave an integer out", QStringLiteral("abc"), "", pg,
         {QStringLiteral("202:text"), QStringLiteral("3:int4")}, pgLike, {QStringLiteral("%abc%")});
     row("digits read an integer", QStringLiteral("12"), "", pg, {QStringLiteral("202:text"), QStringLiteral("3:int4")},
