@@ -34,14 +34,15 @@ struct TableBegun
     int table = 0;
     int tableCount = 0;
     QString name;
-    int recordCount = 0;
+    // No record count: counting a server table costs a scan of its own before the first row, so an
+    // observer that shows one asks RunSession::recordCount.
 };
 
 struct TableEnded
 {
     int table = 0;
     QString name;
-    int recordsRead = 0;
+    qint64 recordsRead = 0;
 };
 
 struct HitFound

@@ -67,6 +67,18 @@ void RunSession::prepareEntry()
     m_proposal = ReplacementProposal(m_options.match, m_options.rule);
 }
 
+int RunSession::recordCount() const
+{
+    if (!m_recordCount && m_state.isRecordsetOpen()) {
+        try {
+            m_recordCount = m_state.RunRecordset->RecordCount();
+        } catch (const DataError&) {
+            m_recordCount = -1;
+        }
+    }
+    return m_recordCount.value_or(-1);
+}
+
 int RunSession::fieldCount() const
 {
     return m_state.isRecordsetOpen() ? m_state.RunRecordset->FieldCount() : 0;
@@ -87,10 +99,11 @@ void RunSession::openRunTable(int tableIndex)
     const QString table = m_state.TableList.value(tableIndex);
     auto recordset = std::make_unique<QueryRecordSet>();
     recordset->OpenTable(*connection, table);
-    m_recordCount = recordset->RecordCount();
+    m_recordCount.reset();
+    m_recordsAtTableStart = m_counts.records;
     m_state.RunRecordset = std::move(recordset);
     m_state.RunTableIndex = tableIndex;
-    const TableBegun begun {tableIndex, int(m_state.TableList.size()), table, m_recordCount};
+    const TableBegun begun {tableIndex, int(m_state.TableList.size()), table};
     notify([&](RunObserver& o) { o.tableBegun(begun); });
 }
 
@@ -202,7 +215,7 @@ bool RunSession::tryOpenTable(int table)
 void RunSession::finishTable(int table)
 {
     closeRunTable();
-    const TableEnded ended {table, m_state.TableList.value(table), m_recordCount};
+    const TableEnded ended {table, m_state.TableList.value(table), m_counts.records - m_recordsAtTableStart};
     m_state.TableOpen = false;
     notify([&](RunObserver& o) { o.tableEnded(ended); });
 }
@@ -309,13 +322,12 @@ RunSession::Phase RunSession::walk()
         }
         s.RunPaused = false;
 
-        const int count = m_recordCount;
         if (!s.ResumeRecord)
             s.CurRecord = 0;
-        for (int r = s.CurRecord; r < count; ++r) {
+        // To the end of what the table gives, not to a count taken beforehand: the first rows come at
+        // once, and rows removed meanwhile end the table early.
+        for (int r = s.CurRecord; !s.RunRecordset->IsEOF(); ++r) {
             QueryRecordSet& rs = *s.RunRecordset;
-            if (rs.IsEOF())
-                break; // rows removed meanwhile: the table ends early
             m_position.record = r;
             checkpoint(Checkpoint::Record);
             if (s.StopRequested)
@@ -429,7 +441,8 @@ SaveOutcome RunSession::saveBrowsedField(const QString& text)
 bool RunSession::isLastHitOfRun() const
 {
     const RunState& s = m_state;
-    return s.isLastTable() && s.CurRecord >= m_recordCount - 1 && s.CurField == fieldCount();
+    // The count is asked last: only at the last field of a record in the last table.
+    return s.isLastTable() && s.CurField == fieldCount() && s.CurRecord >= recordCount() - 1;
 }
 
 RunSession::Step RunSession::skipField()
@@ -470,16 +483,18 @@ RunSession::Step RunSession::skipTable()
 RunSession::Step RunSession::skipRecordStep()
 {
     RunState& s = m_state;
-    if (s.isRecordsetOpen() && s.CurRecord < m_recordCount - 1) {
-        s.ResumeField = false;
-        s.ResumeTable = true;
-        s.ResumeRecord = true;
+    if (s.isRecordsetOpen() && !s.RunRecordset->IsEOF()) {
         try {
             s.RunRecordset->MoveNext();
         } catch (const DataError& error) {
             reportFault(s.CurTable, s.CurRecord, -1, error.description());
             return Step::Unchanged;
         }
+    }
+    if (s.isRecordsetOpen() && !s.RunRecordset->IsEOF()) {
+        s.ResumeField = false;
+        s.ResumeTable = true;
+        s.ResumeRecord = true;
         s.CurField = 0;
         ++s.CurRecord;
         return goOnOrBrowse();
@@ -513,7 +528,7 @@ RunSession::Step RunSession::skipTableStep()
             complete();
             return Step::Ended;
         }
-        if (m_recordCount <= 0 && s.CurTable >= lastIndex) {
+        if (s.RunRecordset->IsEOF() && s.CurTable >= lastIndex) {
             complete();
             return Step::Ended;
         }
