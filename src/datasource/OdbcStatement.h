@@ -44,6 +44,9 @@ public:
     // Text that the driver delivers as UTF-8 through SQL_C_CHAR (see Connection::deliversUtf8Text). The
     // bytes of a long value are joined before decoding, so a character split between pieces stays whole.
     std::optional<QString> utf8Text(SQLUSMALLINT column, std::vector<char>& buffer);
+    // The same into `text`, reusing its storage where no copy shares it (a row's values are read into
+    // the previous row's strings); false for NULL, with `text` unchanged.
+    bool utf8TextInto(SQLUSMALLINT column, std::vector<char>& buffer, QString& text);
     std::optional<qint64> int64(SQLUSMALLINT column);
     std::optional<quint64> uint64(SQLUSMALLINT column);
     // An integer column of the given SQL type, read with the C type that ODBC pairs with it by default

@@ -336,8 +336,15 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
     OdbcStatement& statement = *m_reading;
     switch (field.m_kind) {
     case ValueKind::Text: {
-        std::optional<QString> text
-            = m_utf8Text ? statement.utf8Text(column, m_utf8Buffer) : statement.text(column, m_textBuffer);
+        if (m_utf8Text) {
+            // Into the string of the row before, whose storage is reused unless a copy of it was kept.
+            if (field.m_value.metaType() != QMetaType::fromType<QString>())
+                field.m_value = QVariant(QString());
+            if (!statement.utf8TextInto(column, m_utf8Buffer, *static_cast<QString*>(field.m_value.data())))
+                field.m_value = QVariant();
+            return;
+        }
+        std::optional<QString> text = statement.text(column, m_textBuffer);
         field.m_value = text ? QVariant(std::move(*text)) : QVariant();
         return;
     }
