@@ -169,7 +169,7 @@ std::optional<Result> readLongValue(const OdbcStatement& statement, SQLUSMALLINT
 }
 
 // Decodes into `text`, whose storage is reused when no copy shares it. Invalid sequences become U+FFFD
-// and a leading byte order mark stays a character, as QString::fromUtf8 has them.
+// and a leading byte order mark stays the character it is (QString::fromUtf8 would drop it: data lost).
 void decodeUtf8Into(QString& text, const char* bytes, qsizetype length)
 {
     text.resize(length); // never more UTF-16 units than UTF-8 bytes
