@@ -186,6 +186,20 @@ std::optional<QString> OdbcStatement::text(SQLUSMALLINT column, std::vector<SQLW
     return readLongValue<QString>(*this, column, SQL_C_WCHAR, 1, buffer);
 }
 
+bool OdbcStatement::textInto(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer, QString& text)
+{
+    const FirstPiece first = readFirstPiece(*this, column, SQL_C_WCHAR, 1, buffer);
+    if (first.null)
+        return false;
+    if (first.complete) {
+        text.resize(first.length);
+        std::memcpy(static_cast<void*>(text.data()), buffer.data(), size_t(first.length) * sizeof(SQLWCHAR));
+        return true;
+    }
+    text = joinRest<QString>(*this, column, SQL_C_WCHAR, 1, buffer, first);
+    return true;
+}
+
 std::optional<QString> OdbcStatement::utf8Text(SQLUSMALLINT column, std::vector<char>& buffer)
 {
     QString text;
