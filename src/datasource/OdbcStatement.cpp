@@ -3,8 +3,7 @@
 #include "core/DataError.h"
 #include "datasource/OdbcDiagnostics.h"
 #include "datasource/OdbcText.h"
-
-#include <QStringDecoder>
+#include "datasource/Utf8Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -168,17 +167,6 @@ std::optional<Result> readLongValue(const OdbcStatement& statement, SQLUSMALLINT
     return joinRest<Result>(statement, column, cType, terminatorUnits, buffer, first);
 }
 
-// Decodes into `text`, whose storage is reused when no copy shares it. Invalid sequences become U+FFFD
-// and a leading byte order mark stays the character it is (QString::fromUtf8 would drop it: data lost).
-void decodeUtf8Into(QString& text, const char* bytes, qsizetype length)
-{
-    text.resize(length); // never more UTF-16 units than UTF-8 bytes
-    QStringDecoder decoder(QStringDecoder::Utf8,
-                           QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
-    const QChar* end = decoder.appendToBuffer(text.data(), QByteArrayView(bytes, length));
-    text.truncate(end - text.constData());
-}
-
 } // namespace
 
 std::optional<QString> OdbcStatement::text(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer)
@@ -214,12 +202,12 @@ bool OdbcStatement::utf8TextInto(SQLUSMALLINT column, std::vector<char>& buffer,
     if (first.null)
         return false;
     if (first.complete) {
-        decodeUtf8Into(text, buffer.data(), first.length);
+        utf8text::decodeInto(text, buffer.data(), first.length);
         return true;
     }
     // The bytes of a long value are joined before decoding, so a character split between pieces stays whole.
     const QByteArray bytes = joinRest<QByteArray>(*this, column, SQL_C_CHAR, 1, buffer, first);
-    decodeUtf8Into(text, bytes.constData(), bytes.size());
+    utf8text::decodeInto(text, bytes.constData(), bytes.size());
     return true;
 }
 
