@@ -399,10 +399,10 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
     case ValueKind::DateTime:
     case ValueKind::Decimal:
     case ValueKind::Guid: {
-        // Digits, signs, separators and hex letters: the narrow read is the same text without the
-        // driver's conversion to UTF-16.
-        std::optional<QString> text
-            = m_utf8Text ? statement.utf8Text(column, m_utf8Buffer) : statement.text(column, m_textBuffer);
+        // ODBC writes these as ASCII (ISO dates and times, digits, signs, the point, hex digits) in any
+        // character set: the narrow read is the same text without the driver's conversion to UTF-16 for
+        // every value.
+        std::optional<QString> text = statement.utf8Text(column, m_utf8Buffer);
         if (!text) {
             field.m_storedText.clear();
             field.m_value = QVariant();
