@@ -4,7 +4,9 @@
 # libraries the binaries need, the package relations, the desktop entry and icons, the tarball holding
 # the same tree; then it starts the installed program as a user who is not root, on the offscreen
 # platform, and checks that the program reached its window working in a per-user folder seeded from the
-# installed defaults while the installed folder stayed untouched. Fails loudly at the first thing wrong.
+# installed defaults while the installed folder stayed untouched, and runs the installed command line
+# `dorvane` as that user (its help, and the tables of a demo database). Fails loudly at the first thing
+# wrong.
 #
 #   bash scripts/check-package.sh [BUILD_FOLDER]
 set -euo pipefail
@@ -46,7 +48,7 @@ program=$root/usr/lib/dorvane
 need_file() { [ -f "$root/$1" ] || fail "$(basename "$deb") lacks /$1"; }
 need_executable() { [ -f "$root/$1" ] && [ -x "$root/$1" ] || fail "$(basename "$deb") lacks the executable /$1"; }
 
-for executable in DVNReplacer DVNRUpdate dorvane-adtg; do need_executable "usr/lib/dorvane/$executable"; done
+for executable in DVNReplacer DVNRUpdate dorvane dorvane-adtg; do need_executable "usr/lib/dorvane/$executable"; done
 need_file usr/lib/dorvane/libdorvane_plugin.so
 need_file usr/lib/dorvane/DVNReplacer.ini
 need_file usr/lib/dorvane/sys/fdrv.dat
@@ -68,8 +70,10 @@ for table in fdrv dtype; do
 done
 
 # Every command of the build (build/launchers) is a link in /usr/bin to an executable of the program
-# folder; dvnreplacer is one of them.
-[ -L "$root/usr/bin/dvnreplacer" ] || fail "no command /usr/bin/dvnreplacer"
+# folder; dvnreplacer (the window) and dorvane (the command line) are among them.
+for command in dvnreplacer dorvane; do
+    [ -L "$root/usr/bin/$command" ] || fail "no command /usr/bin/$command"
+done
 for launcher in "$build"/launchers/*; do
     name=$(basename "$launcher")
     link=$root/usr/bin/$name
@@ -80,7 +84,8 @@ for launcher in "$build"/launchers/*; do
 done
 
 # The binaries find every library: Qt and ODBC from the system, the plug-in beside them.
-for binary in "$program"/DVNReplacer "$program"/DVNRUpdate "$program"/dorvane-adtg "$program"/libdorvane_plugin.so; do
+for binary in "$program"/DVNReplacer "$program"/DVNRUpdate "$program"/dorvane "$program"/dorvane-adtg \
+    "$program"/libdorvane_plugin.so; do
     missing=$(ldd "$binary" | grep "not found" || true)
     [ -z "$missing" ] || fail "$(basename "$binary") misses libraries: $missing"
 done
@@ -164,6 +169,30 @@ done
 if [ ${#run_as[@]} -gt 0 ]; then
     [ "$(stat -c %U "$user_folder/DVNReplacer.ini")" = nobody ] || fail "the per-user INI file is not the user's"
 fi
+# The command line as the same user, through its command in /usr/bin: its help, and the tables of a
+# demo database in the user's home, opened through the file-driver table of the per-user folder.
+as_user() {
+    "${run_as[@]}" env -i PATH=/usr/bin:/bin LANG=C.UTF-8 HOME="$home" XDG_DATA_HOME="$home/.local/share" \
+        XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$home/runtime" "$@"
+}
+note "running the installed dorvane as $([ ${#run_as[@]} -gt 0 ] && echo nobody || id -un)"
+status=0
+as_user "$root/usr/bin/dorvane" --help >"$scratch/help.out" 2>"$scratch/help.err" || status=$?
+[ "$status" -eq 0 ] || { cat "$scratch/help.err" >&2; fail "dorvane --help exited with $status"; }
+for command in tables search replace undo runs; do
+    grep -q "^  dorvane $command " "$scratch/help.out" || fail "dorvane --help does not show the command $command"
+done
+demo=$home/shop.db
+sh "$source_dir/scripts/make-demo-db.sh" "$demo" >/dev/null
+if [ ${#run_as[@]} -gt 0 ]; then chown nobody: "$demo"; fi
+status=0
+as_user "$root/usr/bin/dorvane" tables --file "$demo" >"$scratch/tables.out" 2>"$scratch/tables.err" || status=$?
+[ "$status" -eq 0 ] || { cat "$scratch/tables.err" >&2; fail "dorvane tables --file $demo exited with $status"; }
+sqlite3 "$demo" "SELECT name FROM sqlite_master WHERE type = 'table' AND name NOT LIKE 'sqlite_%'" \
+    | sort >"$scratch/tables.expected"
+sort "$scratch/tables.out" | diff -u "$scratch/tables.expected" - >&2 \
+    || fail "dorvane tables --file does not list the demo database's tables"
+
 (cd "$program" && find . | sort && md5sum DVNReplacer.ini sys/*) >"$scratch/installed.after"
 diff -u "$scratch/installed.before" "$scratch/installed.after" >&2 || fail "the program changed its installed folder"
 

@@ -32,8 +32,9 @@ QString ProgressBar::line(const Progress& p, int columns)
         if (c.category() == QChar::Other_Control)
             c = QLatin1Char(' ');
     }
-    const QString total = p.recordCount >= 0 ? QString::number(p.recordCount) : QStringLiteral("?");
-    const QString counts = QStringLiteral(" %1/%2 records  %3 hits").arg(p.recordsDone).arg(total).arg(p.hits);
+    const QString records = p.recordCount >= 0 ? QStringLiteral("%1/%2").arg(p.recordsDone).arg(p.recordCount)
+                                               : QString::number(p.recordsDone);
+    const QString counts = QStringLiteral(" %1 records  %2 hits").arg(records).arg(p.hits);
     const QString table = QStringLiteral(" table %1/%2 ").arg(p.table + 1).arg(p.tableCount);
     const int width = std::max(10, std::min(30, columns / 4));
     const int filled = std::clamp(int(done * width + 0.5), 0, width);

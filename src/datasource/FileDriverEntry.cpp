@@ -6,28 +6,16 @@ namespace dorvane {
 
 namespace {
 
-const QString ExtField = QStringLiteral("Ext");
-const QString StrField = QStringLiteral("Str");
-const QString FileField = QStringLiteral("File");
-
-// The fixed-width Ext column pads "db" to "db ": a typed extension is what remains without the blanks
-// that padding would add, so "db" and "db " are the same extension.
-QString withoutPadding(QString text)
-{
-    while (text.endsWith(QLatin1Char(' ')))
-        text.chop(1);
-    return text;
-}
-
-// Compared exactly otherwise (case-sensitive): "MDB" is another extension than "mdb".
+// Extensions compare without their padding, otherwise exactly (case-sensitive): "MDB" is another
+// extension than "mdb".
 bool extensionTaken(MemoryRecordSet& table, const QString& extension, std::optional<int> skippedPosition)
 {
-    const QString typed = withoutPadding(extension);
+    const QString typed = FileDriverRow::withoutPadding(extension);
     int position = 0;
     for (table.MoveFirst(); !table.isEOF(); table.MoveNext(), ++position) {
         if (skippedPosition && position == *skippedPosition)
             continue;
-        if (withoutPadding(table.Fields(ExtField).Value().toString()) == typed)
+        if (FileDriverRow::withoutPadding(table.Fields(FileDriverRow::ExtField).Value().toString()) == typed)
             return true;
     }
     return false;
@@ -45,7 +33,7 @@ void moveToPosition(MemoryRecordSet& table, int position)
 FileDriverEntryCheck checkFileDriverEntry(MemoryRecordSet& table, const FileDriverRow& entry,
                                           std::optional<int> editedPosition)
 {
-    const qsizetype length = withoutPadding(entry.Ext).size();
+    const qsizetype length = FileDriverRow::withoutPadding(entry.Ext).size();
     if (length < 1 || length > 3 || entry.Ext.size() > 3)
         return FileDriverEntryCheck::ExtensionLength;
     if (table.RecordCount() > 0) {
@@ -67,7 +55,7 @@ void storeFileDriverEntry(MemoryRecordSet& table, const FileDriverRow& entry, st
     QList<QVariant> previous;
     if (editedPosition) {
         moveToPosition(table, *editedPosition);
-        for (const QString& name : {ExtField, StrField, FileField})
+        for (const QString& name : {FileDriverRow::ExtField, FileDriverRow::StrField, FileDriverRow::FileField})
             previous.append(table.Fields(name).Value());
     } else {
         table.AddNew();
@@ -75,16 +63,16 @@ void storeFileDriverEntry(MemoryRecordSet& table, const FileDriverRow& entry, st
     QString oneLine = entry.Str;
     oneLine.remove(QLatin1String("\r\n"));
     try {
-        table.Fields(ExtField).setValue(entry.Ext);
-        table.Fields(StrField).setValue(oneLine);
-        table.Fields(FileField).setValue(entry.File);
+        table.Fields(FileDriverRow::ExtField).setValue(entry.Ext);
+        table.Fields(FileDriverRow::StrField).setValue(oneLine);
+        table.Fields(FileDriverRow::FileField).setValue(entry.File);
         table.Update();
     } catch (const DataError&) {
         // A refused value must not leave a half-written row behind in the open table.
         if (editedPosition) {
-            table.Fields(ExtField).setValue(previous[0]);
-            table.Fields(StrField).setValue(previous[1]);
-            table.Fields(FileField).setValue(previous[2]);
+            table.Fields(FileDriverRow::ExtField).setValue(previous[0]);
+            table.Fields(FileDriverRow::StrField).setValue(previous[1]);
+            table.Fields(FileDriverRow::FileField).setValue(previous[2]);
         } else {
             table.Delete();
         }

@@ -13,6 +13,20 @@ struct FileDriverRow
     bool File = true;
 
     bool operator==(const FileDriverRow&) const = default;
+
+    // The column names of the table file.
+    static inline const QString ExtField = QStringLiteral("Ext");
+    static inline const QString StrField = QStringLiteral("Str");
+    static inline const QString FileField = QStringLiteral("File");
+
+    // The fixed-width Ext column pads "db" to "db ": comparisons, the dialog and a typed extension see
+    // the extension itself, so "db" and "db " are the same extension.
+    static QString withoutPadding(QString text)
+    {
+        while (text.endsWith(QLatin1Char(' ')))
+            text.chop(1);
+        return text;
+    }
 };
 
 } // namespace dorvane

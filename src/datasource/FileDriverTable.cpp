@@ -8,18 +8,6 @@ namespace dorvane {
 
 namespace {
 
-const QString ExtField = QStringLiteral("Ext");
-const QString StrField = QStringLiteral("Str");
-const QString FileField = QStringLiteral("File");
-
-// The fixed-width Ext column pads "db" to "db "; comparisons and the dialog see the extension itself.
-QString withoutPadding(QString text)
-{
-    while (text.endsWith(QLatin1Char(' ')))
-        text.chop(1);
-    return text;
-}
-
 bool isSeparator(QChar c)
 {
 #ifdef Q_OS_WIN
@@ -47,7 +35,7 @@ const QString TableKind = QStringLiteral("file-driver table");
 
 QStringList tableFields()
 {
-    return {ExtField, StrField, FileField};
+    return {FileDriverRow::ExtField, FileDriverRow::StrField, FileDriverRow::FileField};
 }
 
 } // namespace
@@ -86,15 +74,15 @@ QString fileDriverTablePath()
 MemoryRecordSet BuildFileDriverTable(const QString& path)
 {
     MemoryRecordSet table;
-    table.AppendField(ExtField, ado::adChar, 3, ado::adFldKeyColumn);
-    table.AppendField(StrField, ado::adLongVarWChar, 256, ado::adFldUnspecified);
-    table.AppendField(FileField, ado::adBoolean, 0, ado::adFldUnspecified);
+    table.AppendField(FileDriverRow::ExtField, ado::adChar, 3, ado::adFldKeyColumn);
+    table.AppendField(FileDriverRow::StrField, ado::adLongVarWChar, 256, ado::adFldUnspecified);
+    table.AppendField(FileDriverRow::FileField, ado::adBoolean, 0, ado::adFldUnspecified);
     table.Open();
     for (const FileDriverRow& row : defaultFileDriverRows()) {
         table.AddNew();
-        table.Fields(ExtField).setValue(row.Ext);
-        table.Fields(StrField).setValue(row.Str);
-        table.Fields(FileField).setValue(row.File);
+        table.Fields(FileDriverRow::ExtField).setValue(row.Ext);
+        table.Fields(FileDriverRow::StrField).setValue(row.Str);
+        table.Fields(FileDriverRow::FileField).setValue(row.File);
         table.Update();
     }
     // Committed rows: the file then reads as the state after a write-back, not as pending inserts.
@@ -111,8 +99,9 @@ MemoryRecordSet openFileDriverTable(MemoryRecordSet::LockType lockType)
 
 FileDriverRow currentFileDriverRow(MemoryRecordSet& table)
 {
-    return {withoutPadding(table.Fields(ExtField).Value().toString()), table.Fields(StrField).Value().toString(),
-            table.Fields(FileField).Value().toBool()};
+    return {FileDriverRow::withoutPadding(table.Fields(FileDriverRow::ExtField).Value().toString()),
+            table.Fields(FileDriverRow::StrField).Value().toString(),
+            table.Fields(FileDriverRow::FileField).Value().toBool()};
 }
 
 QString fileDriverPatterns(MemoryRecordSet& table)

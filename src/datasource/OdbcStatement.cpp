@@ -3,6 +3,7 @@
 #include "core/DataError.h"
 #include "datasource/OdbcDiagnostics.h"
 #include "datasource/OdbcText.h"
+#include "datasource/Utf8Text.h"
 
 #include <algorithm>
 #include <cmath>
@@ -78,46 +79,64 @@ qint16 OdbcStatement::resultColumnCount()
 
 namespace {
 
-// Reads one long column value piece by piece into a Result (QString or QByteArray) of Unit-sized
-// elements. The first piece goes into the reused buffer, which is all most values need. A longer value
-// goes straight into the result: when the driver tells the total length the rest comes in one call,
-// otherwise the room doubles from call to call. Time and copying stay linear in the length: the SQLite
-// driver converts the whole rest of a value anew for every SQL_C_WCHAR piece, so a value read in fixed
-// pieces cost time quadratic in its length (10 MB in 8 KB pieces: minutes).
-template<typename Result, typename Unit>
-std::optional<Result> readLongValue(const OdbcStatement& statement, SQLUSMALLINT column, SQLSMALLINT cType,
-                                    qsizetype terminatorUnits, std::vector<Unit>& buffer)
+// The first SQLGetData of a long column value, into the reused buffer, which is all most values need.
+struct FirstPiece
+{
+    bool null = false;
+    bool complete = false; // the whole value is in the buffer
+    qsizetype length = 0; // units in the buffer (the capacity when not complete)
+    SQLLEN indicator = 0;
+};
+
+template<typename Unit>
+FirstPiece readFirstPiece(const OdbcStatement& statement, SQLUSMALLINT column, SQLSMALLINT cType,
+                          qsizetype terminatorUnits, std::vector<Unit>& buffer)
 {
     constexpr SQLLEN unitSize = sizeof(Unit);
     if (buffer.size() < 2)
         buffer.resize(size_t(8192 / unitSize));
-    SQLLEN indicator = 0;
-    SQLRETURN rc
-        = SQLGetData(statement.handle(), column, cType, buffer.data(), SQLLEN(buffer.size()) * unitSize, &indicator);
-    if (rc == SQL_NO_DATA)
-        return Result();
-    checkOdbc(rc, statement.odbcHandle(), "SQLGetData");
-    if (indicator == SQL_NULL_DATA)
-        return std::nullopt;
-    const qsizetype capacity = qsizetype(buffer.size()) - terminatorUnits;
-    if (rc == SQL_SUCCESS || (indicator != SQL_NO_TOTAL && indicator / unitSize <= capacity)) {
-        const qsizetype length = indicator == SQL_NO_TOTAL ? capacity : qsizetype(indicator / unitSize);
-        return Result(reinterpret_cast<const typename Result::value_type*>(buffer.data()), length);
+    FirstPiece piece;
+    const SQLRETURN rc = SQLGetData(statement.handle(), column, cType, buffer.data(), SQLLEN(buffer.size()) * unitSize,
+                                    &piece.indicator);
+    if (rc == SQL_NO_DATA) {
+        piece.complete = true;
+        return piece;
     }
+    checkOdbc(rc, statement.odbcHandle(), "SQLGetData");
+    if (piece.indicator == SQL_NULL_DATA) {
+        piece.null = true;
+        return piece;
+    }
+    const qsizetype capacity = qsizetype(buffer.size()) - terminatorUnits;
+    piece.complete = rc == SQL_SUCCESS || (piece.indicator != SQL_NO_TOTAL && piece.indicator / unitSize <= capacity);
+    piece.length = piece.complete && piece.indicator != SQL_NO_TOTAL ? qsizetype(piece.indicator / unitSize) : capacity;
+    return piece;
+}
 
+// Joins a value longer than the buffer into a Result (QString or QByteArray) of Unit-sized elements,
+// after its first piece. When the driver tells the total length the rest comes in one call, otherwise
+// the room doubles from call to call. Time and copying stay linear in the length: the SQLite driver
+// converts the whole rest of a value anew for every SQL_C_WCHAR piece, so a value read in fixed pieces
+// cost time quadratic in its length (10 MB in 8 KB pieces: minutes).
+template<typename Result, typename Unit>
+Result joinRest(const OdbcStatement& statement, SQLUSMALLINT column, SQLSMALLINT cType, qsizetype terminatorUnits,
+                std::vector<Unit>& buffer, const FirstPiece& first)
+{
+    constexpr SQLLEN unitSize = sizeof(Unit);
     Result result;
-    qsizetype got = capacity;
-    const qsizetype total = indicator != SQL_NO_TOTAL ? qsizetype(indicator / unitSize) : -1;
-    result.resize((total >= 0 ? total : 2 * capacity) + terminatorUnits);
-    std::memcpy(static_cast<void*>(result.data()), buffer.data(), size_t(capacity) * unitSize);
+    qsizetype got = first.length;
+    const qsizetype total = first.indicator != SQL_NO_TOTAL ? qsizetype(first.indicator / unitSize) : -1;
+    result.resize((total >= 0 ? total : 2 * got) + terminatorUnits);
+    std::memcpy(static_cast<void*>(result.data()), buffer.data(), size_t(got) * unitSize);
     // The next rows of this column will most likely fit in one call.
     if (total >= 0 && size_t(total + terminatorUnits) > buffer.size()
         && size_t(total + terminatorUnits) <= MaxRetainedBuffer)
         buffer.resize(size_t(total + terminatorUnits));
     while (true) {
         const qsizetype room = result.size() - got;
-        rc = SQLGetData(statement.handle(), column, cType, reinterpret_cast<Unit*>(result.data()) + got,
-                        SQLLEN(room) * unitSize, &indicator);
+        SQLLEN indicator = 0;
+        const SQLRETURN rc = SQLGetData(statement.handle(), column, cType, reinterpret_cast<Unit*>(result.data()) + got,
+                                        SQLLEN(room) * unitSize, &indicator);
         if (rc == SQL_NO_DATA)
             break;
         checkOdbc(rc, statement.odbcHandle(), "SQLGetData");
@@ -135,6 +154,19 @@ std::optional<Result> readLongValue(const OdbcStatement& statement, SQLUSMALLINT
     return result;
 }
 
+// One long column value as a Result; nullopt for NULL.
+template<typename Result, typename Unit>
+std::optional<Result> readLongValue(const OdbcStatement& statement, SQLUSMALLINT column, SQLSMALLINT cType,
+                                    qsizetype terminatorUnits, std::vector<Unit>& buffer)
+{
+    const FirstPiece first = readFirstPiece(statement, column, cType, terminatorUnits, buffer);
+    if (first.null)
+        return std::nullopt;
+    if (first.complete)
+        return Result(reinterpret_cast<const typename Result::value_type*>(buffer.data()), first.length);
+    return joinRest<Result>(statement, column, cType, terminatorUnits, buffer, first);
+}
+
 } // namespace
 
 std::optional<QString> OdbcStatement::text(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer)
@@ -142,13 +174,41 @@ std::optional<QString> OdbcStatement::text(SQLUSMALLINT column, std::vector<SQLW
     return readLongValue<QString>(*this, column, SQL_C_WCHAR, 1, buffer);
 }
 
+bool OdbcStatement::textInto(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer, QString& text)
+{
+    const FirstPiece first = readFirstPiece(*this, column, SQL_C_WCHAR, 1, buffer);
+    if (first.null)
+        return false;
+    if (first.complete) {
+        text.resize(first.length);
+        std::memcpy(static_cast<void*>(text.data()), buffer.data(), size_t(first.length) * sizeof(SQLWCHAR));
+        return true;
+    }
+    text = joinRest<QString>(*this, column, SQL_C_WCHAR, 1, buffer, first);
+    return true;
+}
+
 std::optional<QString> OdbcStatement::utf8Text(SQLUSMALLINT column, std::vector<char>& buffer)
 {
-    // The bytes of a long value are joined before decoding, so a character split between pieces stays whole.
-    const std::optional<QByteArray> bytes = readLongValue<QByteArray>(*this, column, SQL_C_CHAR, 1, buffer);
-    if (!bytes)
+    QString text;
+    if (!utf8TextInto(column, buffer, text))
         return std::nullopt;
-    return QString::fromUtf8(*bytes);
+    return text;
+}
+
+bool OdbcStatement::utf8TextInto(SQLUSMALLINT column, std::vector<char>& buffer, QString& text)
+{
+    const FirstPiece first = readFirstPiece(*this, column, SQL_C_CHAR, 1, buffer);
+    if (first.null)
+        return false;
+    if (first.complete) {
+        utf8text::decodeInto(text, buffer.data(), first.length);
+        return true;
+    }
+    // The bytes of a long value are joined before decoding, so a character split between pieces stays whole.
+    const QByteArray bytes = joinRest<QByteArray>(*this, column, SQL_C_CHAR, 1, buffer, first);
+    utf8text::decodeInto(text, bytes.constData(), bytes.size());
+    return true;
 }
 
 std::optional<QByteArray> OdbcStatement::binary(SQLUSMALLINT column, std::vector<char>& buffer)

@@ -40,10 +40,15 @@ public:
     // piece through buffer, the rest of a longer value straight into the result (see readLongValue). The
     // buffer grows to fit values up to 1 Mi units, so that the next rows take one call.
     std::optional<QString> text(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer);
+    // The same into `text`, reusing its storage where no copy shares it; false for NULL, with `text`
+    // unchanged.
+    bool textInto(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer, QString& text);
     std::optional<QByteArray> binary(SQLUSMALLINT column, std::vector<char>& buffer);
     // Text that the driver delivers as UTF-8 through SQL_C_CHAR (see Connection::deliversUtf8Text). The
     // bytes of a long value are joined before decoding, so a character split between pieces stays whole.
     std::optional<QString> utf8Text(SQLUSMALLINT column, std::vector<char>& buffer);
+    // The same into `text`, as textInto.
+    bool utf8TextInto(SQLUSMALLINT column, std::vector<char>& buffer, QString& text);
     std::optional<qint64> int64(SQLUSMALLINT column);
     std::optional<quint64> uint64(SQLUSMALLINT column);
     // An integer column of the given SQL type, read with the C type that ODBC pairs with it by default

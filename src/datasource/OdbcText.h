@@ -4,10 +4,14 @@
 // data is not affected: values travel as SQL_C_WCHAR, converted by the driver itself.
 #pragma once
 
+#include "datasource/Utf8Text.h"
+
 #include <QByteArray>
 #include <QString>
 
 #include <sql.h>
+
+#include <cstring>
 
 namespace dorvane::odbctext {
 
@@ -19,7 +23,8 @@ inline QByteArray encode(const QString& text)
 // A narrow buffer filled by the driver; length in bytes, or SQL_NTS.
 inline QString decode(const SQLCHAR* text, qsizetype length = -1)
 {
-    return QString::fromUtf8(reinterpret_cast<const char*>(text), length);
+    const char* bytes = reinterpret_cast<const char*>(text);
+    return utf8text::decode(bytes, length < 0 ? qsizetype(std::strlen(bytes)) : length);
 }
 
 inline SQLCHAR* sqlChars(QByteArray& bytes)

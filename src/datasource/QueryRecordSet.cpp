@@ -386,9 +386,13 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
     OdbcStatement& statement = *m_reading;
     switch (field.m_kind) {
     case ValueKind::Text: {
-        std::optional<QString> text
-            = m_utf8Text ? statement.utf8Text(column, m_utf8Buffer) : statement.text(column, m_textBuffer);
-        field.m_value = text ? QVariant(std::move(*text)) : QVariant();
+        // Into the string of the row before, whose storage is reused unless a copy of it was kept.
+        if (field.m_value.metaType() != QMetaType::fromType<QString>())
+            field.m_value = QVariant(QString());
+        QString& text = *static_cast<QString*>(field.m_value.data());
+        if (!(m_utf8Text ? statement.utf8TextInto(column, m_utf8Buffer, text)
+                         : statement.textInto(column, m_textBuffer, text)))
+            field.m_value = QVariant();
         return;
     }
     case ValueKind::Binary: {
@@ -445,7 +449,10 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
     case ValueKind::DateTime:
     case ValueKind::Decimal:
     case ValueKind::Guid: {
-        std::optional<QString> text = statement.text(column, m_textBuffer);
+        // ODBC writes these as ASCII (ISO dates and times, digits, signs, the point, hex digits) in any
+        // character set: the narrow read is the same text without the driver's conversion to UTF-16 for
+        // every value.
+        std::optional<QString> text = statement.utf8Text(column, m_utf8Buffer);
         if (!text) {
             field.m_storedText.clear();
             field.m_value = QVariant();

@@ -9,6 +9,7 @@
 #include "datasource/OdbcText.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QFileInfo>
 #include <QThread>
 
@@ -107,8 +108,17 @@ void requireReadableDatabase(const QString& connectionString)
                                         SQL_DRIVER_NOPROMPT))) {
         // The driver only says "connect failed".
         const bool uri = file.startsWith(QLatin1String("file:"), Qt::CaseInsensitive);
-        if (!file.isEmpty() && !uri && isOn(target.setting(QStringLiteral("NoCreat"))) && !QFileInfo::exists(file))
-            throw DataError(ConnectionSource, QStringLiteral("The database file \"%1\" does not exist.").arg(file));
+        if (!file.isEmpty() && !uri) {
+            if (isOn(target.setting(QStringLiteral("NoCreat"))) && !QFileInfo::exists(file))
+                throw DataError(ConnectionSource, QStringLiteral("The database file \"%1\" does not exist.").arg(file));
+            // A file the user may not read, or a folder of that name, says why, not just "connect failed".
+            QFile database(file);
+            if (QFileInfo::exists(file) && !database.open(QIODevice::ReadOnly)) {
+                throw DataError(
+                    ConnectionSource,
+                    QStringLiteral("The database file \"%1\" cannot be read: %2.").arg(file, database.errorString()));
+            }
+        }
         throw odbcError(SQL_HANDLE_DBC, dbc.get(), "SQLDriverConnect");
     }
 

@@ -35,7 +35,8 @@ struct TableBegun
     int table = 0;
     int tableCount = 0;
     QString name;
-    int recordCount = 0; // -1 when candidatesOnly: not counted
+    // No record count: counting a server table costs a scan of its own before the first row, so an
+    // observer that shows one asks RunSession::recordCount.
     // Only the server's candidate rows are read (see RunOptions::serverCandidates).
     bool candidatesOnly = false;
 };
@@ -44,7 +45,7 @@ struct TableEnded
 {
     int table = 0;
     QString name;
-    int recordsRead = 0;
+    qint64 recordsRead = 0;
 };
 
 struct HitFound

@@ -10,7 +10,6 @@
 #include "engine/SearchableTypes.h"
 
 #include <algorithm>
-#include <limits>
 
 namespace dorvane {
 
@@ -69,6 +68,22 @@ void RunSession::prepareEntry()
     m_proposal = ReplacementProposal(m_options.match, m_options.rule);
 }
 
+int RunSession::recordCount() const
+{
+    // The rows the server did not send are not counted: that would cost a scan of the table of its own
+    // (on MariaDB a third of reading the candidates).
+    if (m_candidatesOnly)
+        return -1;
+    if (!m_recordCount && m_state.isRecordsetOpen()) {
+        try {
+            m_recordCount = m_state.RunRecordset->RecordCount();
+        } catch (const DataError&) {
+            m_recordCount = -1;
+        }
+    }
+    return m_recordCount.value_or(-1);
+}
+
 int RunSession::fieldCount() const
 {
     return m_state.isRecordsetOpen() ? m_state.RunRecordset->FieldCount() : 0;
@@ -97,13 +112,11 @@ void RunSession::openRunTable(int tableIndex)
         recordset->OpenTable(*connection, table);
     }
     m_candidatesOnly = recordset->readsChosenRowsOnly();
-    m_recordsBeforeTable = m_counts.records;
-    // Counting the rows the server did not send would cost a third of reading its candidates (a scan of
-    // the table on MariaDB); the walk of candidates ends where they end.
-    m_recordCount = m_candidatesOnly ? std::numeric_limits<int>::max() : recordset->RecordCount();
+    m_recordCount.reset();
+    m_recordsAtTableStart = m_counts.records;
     m_state.RunRecordset = std::move(recordset);
     m_state.RunTableIndex = tableIndex;
-    const TableBegun begun {tableIndex, int(m_state.TableList.size()), table, recordCount(), m_candidatesOnly};
+    const TableBegun begun {tableIndex, int(m_state.TableList.size()), table, m_candidatesOnly};
     notify([&](RunObserver& o) { o.tableBegun(begun); });
 }
 
@@ -216,9 +229,8 @@ bool RunSession::tryOpenTable(int table)
 
 void RunSession::finishTable(int table)
 {
-    const int read = m_candidatesOnly ? int(m_counts.records - m_recordsBeforeTable) : m_recordCount;
     closeRunTable();
-    const TableEnded ended {table, m_state.TableList.value(table), read};
+    const TableEnded ended {table, m_state.TableList.value(table), m_counts.records - m_recordsAtTableStart};
     m_state.TableOpen = false;
     notify([&](RunObserver& o) { o.tableEnded(ended); });
 }
@@ -325,13 +337,12 @@ RunSession::Phase RunSession::walk()
         }
         s.RunPaused = false;
 
-        const int count = m_recordCount;
         if (!s.ResumeRecord)
             s.CurRecord = 0;
-        for (int r = s.CurRecord; r < count; ++r) {
+        // To the end of what the table gives, not to a count taken beforehand: the first rows come at
+        // once, and rows removed meanwhile end the table early.
+        for (int r = s.CurRecord; !s.RunRecordset->IsEOF(); ++r) {
             QueryRecordSet& rs = *s.RunRecordset;
-            if (rs.IsEOF())
-                break; // rows removed meanwhile: the table ends early
             m_position.record = r;
             checkpoint(Checkpoint::Record);
             if (s.StopRequested)
@@ -445,7 +456,8 @@ SaveOutcome RunSession::saveBrowsedField(const QString& text)
 bool RunSession::isLastHitOfRun() const
 {
     const RunState& s = m_state;
-    return s.isLastTable() && s.CurRecord >= m_recordCount - 1 && s.CurField == fieldCount();
+    // The count is asked last: only at the last field of a record in the last table.
+    return s.isLastTable() && s.CurField == fieldCount() && s.CurRecord >= recordCount() - 1;
 }
 
 RunSession::Step RunSession::skipField()
@@ -486,16 +498,18 @@ RunSession::Step RunSession::skipTable()
 RunSession::Step RunSession::skipRecordStep()
 {
     RunState& s = m_state;
-    if (s.isRecordsetOpen() && s.CurRecord < m_recordCount - 1) {
-        s.ResumeField = false;
-        s.ResumeTable = true;
-        s.ResumeRecord = true;
+    if (s.isRecordsetOpen() && !s.RunRecordset->IsEOF()) {
         try {
             s.RunRecordset->MoveNext();
         } catch (const DataError& error) {
             reportFault(s.CurTable, s.CurRecord, -1, error.description());
             return Step::Unchanged;
         }
+    }
+    if (s.isRecordsetOpen() && !s.RunRecordset->IsEOF()) {
+        s.ResumeField = false;
+        s.ResumeTable = true;
+        s.ResumeRecord = true;
         s.CurField = 0;
         ++s.CurRecord;
         return goOnOrBrowse();
@@ -529,7 +543,7 @@ RunSession::Step RunSession::skipTableStep()
             complete();
             return Step::Ended;
         }
-        if (m_recordCount <= 0 && s.CurTable >= lastIndex) {
+        if (s.RunRecordset->IsEOF() && s.CurTable >= lastIndex) {
             complete();
             return Step::Ended;
         }

@@ -130,8 +130,10 @@ public:
     const RunPosition& position() const { return m_position; }
 
     // The run record set: the table it stands on, its records and fields.
-    // -1 where it is not known: a table whose candidate rows alone are read.
-    int recordCount() const { return m_candidatesOnly ? -1 : m_recordCount; }
+    // The number of records of the table the run stands on, counted the first time it is asked for that
+    // table (the walk itself reads to the end without it); the last table's count once it is closed; -1
+    // when the source cannot count, and for a table whose candidate rows alone are read.
+    int recordCount() const;
     int fieldCount() const;
     FieldSnapshot fieldSnapshot(int fieldIndex) const;
     // Opens the run record set on a table of the list; throws DataError.
@@ -167,9 +169,9 @@ private:
     RunCounts m_counts;
     std::optional<HitFound> m_hit;
     RunPosition m_position;
-    int m_recordCount = 0;
+    mutable std::optional<int> m_recordCount;
+    qint64 m_recordsAtTableStart = 0;
     bool m_candidatesOnly = false; // the open table reads the server's candidate rows only
-    qint64 m_recordsBeforeTable = 0; // m_counts.records when the open table was opened
     bool m_walking = false;
     std::vector<RunObserver*> m_observers;
     std::function<void(Checkpoint)> m_pump;

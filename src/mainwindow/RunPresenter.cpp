@@ -198,12 +198,12 @@ void RunPresenter::onCheckpoint(RunSession::Checkpoint checkpoint)
     m_surface.processEvents();
 }
 
-void RunPresenter::tableBegun(const TableBegun& begun)
+void RunPresenter::tableBegun(const TableBegun&)
 {
     if (!m_session.state().SingleTableOnly)
         return;
-    if (begun.recordCount > 0) {
-        m_surface.setProgressMaximum(begun.recordCount);
+    if (const int count = m_session.recordCount(); count > 0) {
+        m_surface.setProgressMaximum(count);
     } else {
         m_surface.setProgressMaximum(1);
         m_surface.setProgressValue(1);

@@ -17,6 +17,8 @@
 #include "presentation/MainWindowTexts.h"
 #include "presentation/ToolCatalogue.h"
 
+#include "cli/ProgressBar.h"
+
 #include "CliFixture.h"
 #include "PresetDataLinkPrompt.h"
 #include "PresetFileChooser.h"
@@ -267,6 +269,8 @@ private slots:
     void windowRunIsTakenBackByUndo_data();
     void windowRunIsTakenBackByUndo();
     void helpShowsTheInterface();
+    void progressLineShowsWhatIsKnown_data();
+    void progressLineShowsWhatIsKnown();
 
 private:
     bool sqliteOnly();
@@ -275,22 +279,6 @@ private:
     QString recordShown(int record, bool everyRow = false) const;
 
     TestBackend m_backend;
-};
-
-class TestCliOnPostgreSql : public TestCli
-{
-    Q_OBJECT
-
-public:
-    TestCliOnPostgreSql() : TestCli(TestBackend::PostgreSql) { }
-};
-
-class TestCliOnMariaDb : public TestCli
-{
-    Q_OBJECT
-
-public:
-    TestCliOnMariaDb() : TestCli(TestBackend::MariaDb) { }
 };
 
 void TestCli::initTestCase()
@@ -988,16 +976,39 @@ void TestCli::helpShowsTheInterface()
     QVERIFY(help.err.isEmpty());
 }
 
+void TestCli::progressLineShowsWhatIsKnown_data()
+{
+    QTest::addColumn<qint64>("recordCount");
+    QTest::addColumn<QString>("tableName");
+    QTest::addColumn<int>("columns");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("counted") << qint64(40) << "Orders" << 80
+                             << "[######..............] table 2/4 Orders 10/40 records  3 hits";
+    // A table is walked before it is counted: no "/-1" while the count is not known.
+    QTest::newRow("not counted yet") << qint64(-1) << "Orders" << 80
+                                     << "[#####...............] table 2/4 Orders 10 records  3 hits";
+    QTest::newRow("a name that would break the line")
+        << qint64(40) << "a\nb" << 80 << "[######..............] table 2/4 a b 10/40 records  3 hits";
+}
+
+void TestCli::progressLineShowsWhatIsKnown()
+{
+    if (!sqliteOnly())
+        QSKIP("the progress line does not depend on the database");
+    QFETCH(qint64, recordCount);
+    QFETCH(QString, tableName);
+    QFETCH(int, columns);
+    QFETCH(QString, expected);
+    QCOMPARE(ProgressBar::line(Progress {1, 4, tableName, 10, recordCount, 3}, columns), expected);
+}
+
 int main(int argc, char** argv)
 {
     QCoreApplication app(argc, argv);
-    TestCli onSqlite;
-    TestCliOnPostgreSql onPostgreSql;
-    TestCliOnMariaDb onMariaDb;
-    int failures = 0;
-    for (QObject* tests : std::initializer_list<QObject*> {&onSqlite, &onPostgreSql, &onMariaDb})
-        failures += QTest::qExec(tests, argc, argv);
-    return failures;
+    return test::runOnSelectedBackend([&](TestBackend backend) {
+        TestCli tests(backend);
+        return QTest::qExec(&tests, argc, argv);
+    });
 }
 
 #include "tst_cli.moc"

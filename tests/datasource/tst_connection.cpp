@@ -6,6 +6,7 @@
 
 #include "SqliteDatabase.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,6 +36,7 @@ private slots:
     void closingTheConnectionClosesItsRecordSets();
     void missingSqliteFileIsNotCreated_data();
     void missingSqliteFileIsNotCreated();
+    void unreadableSqliteFileSaysWhy();
     void fileThatIsNoDatabaseFailsAtOpen();
     void lockedFileFailsWithinTheLockTimeout();
 
@@ -375,6 +377,24 @@ void TestConnection::missingSqliteFileIsNotCreated()
     }
     QCOMPARE(connection.State(), int(ado::adStateClosed));
     QVERIFY(!QFile::exists(file));
+}
+
+// A folder where the file should be (or a file this user may not read): the message says why.
+void TestConnection::unreadableSqliteFileSaysWhy()
+{
+    const QString folder = m_dir.filePath(QStringLiteral("folder.db"));
+    QVERIFY(QDir().mkpath(folder));
+    Connection connection;
+    connection.setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + folder);
+    try {
+        connection.Open();
+        QFAIL("a folder opened as a database");
+    } catch (const DataError& error) {
+        QVERIFY2(
+            error.description().startsWith(QStringLiteral("The database file \"%1\" cannot be read: ").arg(folder)),
+            qPrintable(error.description()));
+    }
+    QCOMPARE(connection.State(), int(ado::adStateClosed));
 }
 
 // The driver opens a file lazily; the open itself must say that the file is no database.

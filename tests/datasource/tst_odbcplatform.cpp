@@ -8,6 +8,7 @@
 #include "datasource/FieldInputConversion.h"
 #include "datasource/IdentifierQuoting.h"
 #include "datasource/OdbcDiagnostics.h"
+#include "datasource/Utf8Text.h"
 
 #include <QDateTime>
 #include <QTest>
@@ -34,6 +35,7 @@ private slots:
     void convertsLocaleInput();
     void rejectsInputThatDoesNotConvert_data();
     void rejectsInputThatDoesNotConvert();
+    void decodesUtf8AsQtDoesButKeepsTheByteOrderMark();
 };
 
 void TestOdbcPlatform::splitsDiagnosticMessages_data()
@@ -295,6 +297,25 @@ void TestOdbcPlatform::rejectsInputThatDoesNotConvert()
     } catch (const DataError& error) {
         QCOMPARE(error.source(), QStringLiteral("Dorvane.Recordset"));
         QVERIFY2(error.description().contains(QStringLiteral("\"Price\"")), qPrintable(error.description()));
+    }
+}
+
+void TestOdbcPlatform::decodesUtf8AsQtDoesButKeepsTheByteOrderMark()
+{
+    // Into a string reused from text to text, as a record set reads a column row by row.
+    QString reused;
+    for (const auto& [bytes, expected] : std::initializer_list<std::pair<QByteArray, QString>> {
+             {"\xef\xbb\xbf"
+              "bom",
+              QStringLiteral("\uFEFFbom")},
+             {"x\xef\xbb\xbf", QStringLiteral("x\uFEFF")},
+             {"\xc3\xa4\xe2\x82\xac\xf0\x9f\x98\x80", QStringLiteral("ä€😀")},
+             {"a\xff"
+              "b\xc3",
+              QStringLiteral("a\uFFFDb\uFFFD")},
+             {"", QString()}}) {
+        utf8text::decodeInto(reused, bytes.constData(), bytes.size());
+        QCOMPARE(reused, expected);
     }
 }
 

@@ -163,6 +163,9 @@ void TestQueryRecordSet::readsTheCommonTypes_data()
                                             << "'2024-02-03 04:05:06.789'" << int(ado::adDBTimeStamp)
                                             << QVariant(QDateTime(QDate(2024, 2, 3), QTime(4, 5, 6, 789), Qt::UTC));
     QTest::newRow("TEXT") << "TEXT" << sqlText(Unicode) << int(ado::adLongVarChar) << QVariant(Unicode);
+    QTest::newRow("TEXT with a leading byte order mark")
+        << "TEXT" << sqlText(QStringLiteral("\uFEFFbom")) << int(ado::adLongVarChar)
+        << QVariant(QStringLiteral("\uFEFFbom"));
     QTest::newRow("VARCHAR") << "VARCHAR(20)"
                              << "'short'" << int(ado::adVarChar) << QVariant(QStringLiteral("short"));
     QTest::newRow("empty text is not NULL") << "VARCHAR(20)"

@@ -306,13 +306,14 @@ void TestServerSources::tenMegabyteValuesRoundTrip()
 void TestServerSources::everyLetterIsSavedAndNamesItsRow()
 {
     OPEN_SERVER(connection);
-    // Every character from U+00A0 to U+00FF, a CJK character and an emoji, stored in a row and written
-    // anew through the record set: the new text must arrive as it is, and the changed field's original
-    // value in the WHERE must match the stored one (Ø to Û once gained a NUL on their way to MariaDB).
+    // Every character from U+00A0 to U+00FF, a CJK character, an emoji and a byte order mark, stored in a row and
+    // written anew through the record set: the new text must arrive as it is, and the changed field's original value in
+    // the WHERE must match the stored one (Ø to Û once gained a NUL on their way to MariaDB; a value beginning with a
+    // byte order mark once lost it when read).
     QStringList characters;
     for (char16_t c = 0xa0; c <= 0xff; ++c)
         characters.append(QString(QChar(c)));
-    characters << QStringLiteral("漢") << QStringLiteral("😀");
+    characters << QStringLiteral("漢") << QStringLiteral("😀") << QStringLiteral("\uFEFF");
     const QString table = connection.quoteIdentifier(QStringLiteral("Letters"));
     connection.Execute(QStringLiteral("CREATE TABLE %1 (id INTEGER PRIMARY KEY, t TEXT, v VARCHAR(20))").arg(table));
     QStringList values;

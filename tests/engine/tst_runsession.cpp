@@ -30,10 +30,11 @@ class EventLog : public RunObserver
 {
 public:
     QStringList lines;
+    const RunSession* session = nullptr;
 
     void tableBegun(const TableBegun& e) override
     {
-        lines << QStringLiteral("begin %1 %2").arg(e.name).arg(e.recordCount);
+        lines << QStringLiteral("begin %1 %2").arg(e.name).arg(session->recordCount());
     }
     void hitFound(const HitFound& e) override
     {
@@ -78,6 +79,7 @@ struct Fixture
         connection.setConnectionString(db.connectionString() + QStringLiteral(";Timeout=1000"));
         connection.Open();
         setup = std::make_unique<RunSetup>(folder.path(), [this] { return &connection; });
+        log.session = &session();
         session().addObserver(&log);
         session().setEventPumpInterval(0);
     }

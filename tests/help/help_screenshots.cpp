@@ -209,7 +209,13 @@ int main(int argc, char* argv[])
     }
 
     {
+        // The General tab shows the journal's path in the user's data folder, here the throw-away one:
+        // the picture shows the path of a typical user instead, the same on every machine and run. Nothing
+        // is saved while the dialog is open, so nothing is written there.
+        const QByteArray dataHome = qgetenv("XDG_DATA_HOME");
+        qputenv("XDG_DATA_HOME", "/home/anna/.local/share");
         frmOpt options({}, &window);
+        qputenv("XDG_DATA_HOME", dataHome);
         options.show();
         settle();
         auto* tabs = options.findChild<QTabWidget*>(QStringLiteral("SSActiveTabs1"));

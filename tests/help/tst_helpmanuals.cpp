@@ -1,12 +1,14 @@
 // The manuals of the build's program folder, as the help tool and F1 open them: one for each shipped
 // language, naming every tool, option and options tab by the caption its language file gives it (so a
 // caption renamed in a language file cannot leave the manual behind), and readable offline: every
-// picture and style sheet it uses is in the help folder, and it loads nothing from elsewhere.
+// picture and style sheet it uses is in the help folder, and it loads nothing from elsewhere. The
+// command line's section shows the synopsis the program's own help gives, and no option the program lacks.
 #include "core/IniFile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
@@ -108,6 +110,8 @@ private slots:
     void manualNamesEveryCaption();
     void manualIsReadableOffline_data();
     void manualIsReadableOffline();
+    void commandLineAsItsHelpSaysIt_data();
+    void commandLineAsItsHelpSaysIt();
 };
 
 // Both manuals the program ships, and one for every language file the build lays out.
@@ -196,6 +200,61 @@ void TestHelpManuals::manualIsReadableOffline()
         const QString id = match.next().captured(1);
         QVERIFY2(html.contains(QStringLiteral("id=\"") + id + QLatin1Char('"')), qPrintable(id));
     }
+}
+
+void TestHelpManuals::commandLineAsItsHelpSaysIt_data()
+{
+    QTest::addColumn<QString>("language");
+    QTest::newRow("Deutsch") << QStringLiteral("Deutsch");
+    QTest::newRow("English") << QStringLiteral("English");
+}
+
+void TestHelpManuals::commandLineAsItsHelpSaysIt()
+{
+    QFETCH(QString, language);
+    QProcess program;
+    program.start(ProgramFolder + QStringLiteral("/dorvane"), {QStringLiteral("--help")});
+    QVERIFY2(program.waitForFinished(30000), qPrintable(program.errorString()));
+    QCOMPARE(program.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(program.exitCode(), 0);
+    const QString help = QString::fromUtf8(program.readAllStandardOutput());
+
+    const QString html = readManual(language);
+    QVERIFY2(!html.isEmpty(), qPrintable(QStringLiteral("no manual at ") + manualPath(language)));
+    const qsizetype start = html.indexOf(QLatin1String("<h2 id=\"cli\">"));
+    QVERIFY2(start >= 0, "the manual has no section \"cli\"");
+    const QString section = visibleText(html.mid(start, html.indexOf(QLatin1String("<h2"), start + 1) - start));
+
+    // The synopsis: the lines after "usage:" up to the first empty one, blanks as the manual's text has them.
+    static const QRegularExpression space(QStringLiteral("\\s+"));
+    const QStringList helpLines = help.split(QLatin1Char('\n'));
+    QVERIFY2(helpLines.value(0).startsWith(QLatin1String("usage:")), qPrintable(helpLines.value(0)));
+    QStringList missing;
+    for (qsizetype i = 1; i < helpLines.size() && !helpLines.at(i).trimmed().isEmpty(); ++i) {
+        const QString line = helpLines.at(i).trimmed().replace(space, QStringLiteral(" "));
+        if (!section.contains(line))
+            missing.append(line);
+    }
+    QVERIFY2(missing.isEmpty(),
+             qPrintable(QStringLiteral("synopsis lines not in the section: ") + missing.join(QStringLiteral(" | "))));
+
+    // Every option the manual names, anywhere, is one the program has. A tag ends a word here, since a
+    // table cell's text must not run into the next one's.
+    static const QRegularExpression option(QStringLiteral("--[a-z][a-z-]*"));
+    static const QRegularExpression tag(QStringLiteral("<[^>]*>"));
+    QSet<QString> known;
+    for (auto match = option.globalMatch(help); match.hasNext();)
+        known.insert(match.next().captured());
+    QVERIFY(known.contains(QStringLiteral("--find")));
+    QStringList unknown;
+    for (auto match = option.globalMatch(visibleText(QString(html).replace(tag, QStringLiteral(" "))));
+         match.hasNext();) {
+        const QString named = match.next().captured();
+        if (!known.contains(named) && !unknown.contains(named))
+            unknown.append(named);
+    }
+    QVERIFY2(unknown.isEmpty(),
+             qPrintable(QStringLiteral("options dorvane does not have: ") + unknown.join(QStringLiteral(", "))));
 }
 
 QTEST_GUILESS_MAIN(TestHelpManuals)
