@@ -62,6 +62,17 @@ KeyRangeReader::KeyRangeReader(Connection& connection, const QString& tableName,
     }
     m_orderBy = columns.join(QStringLiteral(", "));
 
+    // The most a row can weigh by its declared sizes (texts as UTF-16); an unbounded column stays unknown.
+    qint64 declaredBytes = 0;
+    for (const QueryField& field : fields) {
+        const bool sized = field.valueKind() == ValueKind::Text || field.valueKind() == ValueKind::Binary;
+        declaredBytes += sized
+            ? qint64(std::min<quint64>(field.columnSize() ? field.columnSize() : PieceBytes, PieceBytes)) * 2 + 24
+            : 16;
+    }
+    if (declaredBytes * FirstChosenPieceRows <= PieceBytes)
+        m_firstPieceRows = FirstChosenPieceRows;
+
     if (rowValues) {
         // PostgreSQL turns a row-value comparison into one range of the key's index.
         m_after = m_key.size() == 1 ? columns.first() + QStringLiteral(" > ") + values.first()
@@ -110,7 +121,7 @@ int KeyRangeReader::nextPieceRows() const
 
 void KeyRangeReader::restart()
 {
-    m_pieceRows = testPieceRows > 0 ? testPieceRows : FirstPieceRows;
+    m_pieceRows = testPieceRows > 0 ? testPieceRows : (m_condition ? m_firstPieceRows : FirstPieceRows);
     m_sampledBytes = 0;
     m_sampledRows = 0;
     runPiece(true);

@@ -10,7 +10,10 @@
 // read comes by again (QueryRecordSet skips it), one moved behind is not met again.
 //
 // Piece sizes: the first piece is small so that the first rows arrive at once; the next grow to about
-// PieceBytes of values (as QVariants hold them), within FirstPieceRows and MaxPieceRows.
+// PieceBytes of values (as QVariants hold them), within FirstPieceRows and MaxPieceRows. With a condition
+// the first piece holds up to FirstChosenPieceRows rows where the columns' declared sizes keep them
+// within PieceBytes: each piece of a selective condition costs the server a scan of many rows (and on
+// PostgreSQL the start of its parallel workers), while the rows it sends are few.
 #pragma once
 
 #include "datasource/OdbcStatement.h"
@@ -34,6 +37,7 @@ class KeyRangeReader
 {
 public:
     static constexpr int FirstPieceRows = 64;
+    static constexpr int FirstChosenPieceRows = 1024;
     static constexpr int MaxPieceRows = 20000;
     static constexpr qint64 PieceBytes = 4 << 20;
 
@@ -98,6 +102,7 @@ private:
     std::unique_ptr<OdbcStatement> m_statement;
     QString m_prepared;
     int m_pieceRows = FirstPieceRows;
+    int m_firstPieceRows = FirstPieceRows;
     int m_rowsInPiece = 0;
     qint64 m_sampledBytes = 0;
     int m_sampledRows = 0;
