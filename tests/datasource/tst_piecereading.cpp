@@ -7,6 +7,7 @@
 // streaming result.
 #include "core/DataError.h"
 #include "datasource/Connection.h"
+#include "datasource/ContainmentSql.h"
 #include "datasource/KeyRangeReader.h"
 #include "datasource/QueryRecordSet.h"
 #include "engine/RunSetup.h"
@@ -129,7 +130,87 @@ private slots:
     void aRunDoesTheSameOverPiecesAsOverOne_data() { addServerRows(); }
     void aRunDoesTheSameOverPiecesAsOverOne();
     void sqliteKeepsItsStreamingResult();
+    void chosenRowsComeInPiecesAndOnce_data();
+    void chosenRowsComeInPiecesAndOnce();
+    void aRefusedConditionReadsEveryRow_data() { addServerRows(); }
+    void aRefusedConditionReadsEveryRow();
 };
+
+namespace {
+
+// 40 rows; every fourth holds "mark".
+void makeChosenTable(Connection& connection)
+{
+    connection.Execute(QStringLiteral("CREATE TABLE chosen (id INTEGER PRIMARY KEY, v VARCHAR(40))"));
+    for (int id = 1; id <= 40; ++id) {
+        connection.Execute(QStringLiteral("INSERT INTO chosen VALUES (%1, 'row %1%2')")
+                               .arg(id)
+                               .arg(id % 4 == 0 ? QStringLiteral(" mark") : QString()));
+    }
+}
+
+RowChooser chooserOf(const QString& sql)
+{
+    return [sql](const Connection& connection, const std::vector<QueryField>&) {
+        RowCondition condition;
+        condition.sql = sql.isEmpty()
+            ? ContainmentSql::condition(connection.sqlDialect(), {connection.quoteIdentifier(QStringLiteral("v"))},
+                                        TextContainment {{QStringLiteral("mark")}, false, {}}, condition.texts)
+            : sql;
+        return std::optional<RowCondition>(condition);
+    };
+}
+
+} // namespace
+
+void TestPieceReading::chosenRowsComeInPiecesAndOnce_data()
+{
+    QTest::addColumn<TestBackend>("backend");
+    QTest::addColumn<int>("pieceRows");
+    for (const auto& [name, backend] :
+         {std::pair {"PostgreSQL", TestBackend::PostgreSql}, std::pair {"MariaDB", TestBackend::MariaDb}}) {
+        for (const int rows : {1, 3, 0})
+            QTest::addRow("%s, pieces of %d", name, rows) << backend << rows;
+    }
+}
+
+// The condition joins the key range of every piece after the first (its texts bound after the key's);
+// a save that takes a row out of the condition leaves every chosen row read once.
+void TestPieceReading::chosenRowsComeInPiecesAndOnce()
+{
+    QFETCH(int, pieceRows);
+    OPEN_SERVER(connection);
+    makeChosenTable(connection);
+    KeyRangeReader::setPieceRowsForTesting(pieceRows);
+    QueryRecordSet rs;
+    rs.OpenTable(connection, QStringLiteral("chosen"), chooserOf(QString()));
+    QVERIFY(rs.readsChosenRowsOnly());
+    QVERIFY(rs.readsInPieces());
+    QStringList ids;
+    for (; !rs.IsEOF(); rs.MoveNext()) {
+        ids.append(rs.Fields(0).Value().toString());
+        rs.Fields(1).setValue(rs.Fields(1).Value().toString().replace(QLatin1String("mark"), QLatin1String("seen")));
+        rs.Update();
+    }
+    QStringList expected;
+    for (int id = 4; id <= 40; id += 4)
+        expected.append(QString::number(id));
+    QCOMPARE(ids, expected);
+    QCOMPARE(rs.RecordCount(), 40);
+    QCOMPARE(wholeResult(connection, QStringLiteral("SELECT COUNT(*) FROM chosen WHERE v LIKE '%seen'")),
+             QStringList {QStringLiteral("10")});
+}
+
+void TestPieceReading::aRefusedConditionReadsEveryRow()
+{
+    OPEN_SERVER(connection);
+    makeChosenTable(connection);
+    KeyRangeReader::setPieceRowsForTesting(7);
+    QueryRecordSet rs;
+    rs.OpenTable(connection, QStringLiteral("chosen"), chooserOf(QStringLiteral("no_such_function(v) > 0")));
+    QVERIFY(!rs.readsChosenRowsOnly());
+    QCOMPARE(readAll(rs, {0}).size(), 40);
+}
 
 void TestPieceReading::piecesGiveTheRowsOfOneWholeResult()
 {
