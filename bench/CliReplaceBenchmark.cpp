@@ -10,6 +10,7 @@
 // Targets on SQLite with 200 000 rows: ratio ≤ 0.8 without the journal, ≤ 1.0 with it.
 #include "CliReplaceBenchmark.h"
 
+#include "CommandLineRun.h"
 #include "ReplaceTable.h"
 #include "RunArguments.h"
 
@@ -17,14 +18,8 @@
 #include "engine/ChangeJournal.h"
 #include "engine/DataTypeTable.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
-#include <QProcess>
 #include <QRegularExpression>
-#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -33,23 +28,6 @@
 namespace dorvane::bench {
 
 namespace {
-
-QString programFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
-
-// A data-type table changed within the last two seconds is read afresh at every lookup; the program meets
-// a settled one, as it does in daily use.
-void settleDataTypeTable()
-{
-    const QString path = programFolder() + QStringLiteral("/sys/dtype.dat");
-    if (!QFileInfo::exists(path))
-        BuildDataTypeTable(path);
-    const qint64 age = QFileInfo(path).lastModified().msecsTo(QDateTime::currentDateTime());
-    if (age < 2100)
-        QThread::msleep(2100 - std::max<qint64>(0, age));
-}
 
 struct CliRun
 {
@@ -72,26 +50,18 @@ CliRun cliReplace(const ReplacePlace& place, const QString& copy, const QString&
                            QStringLiteral("--quiet")};
     if (!journal.isEmpty())
         arguments += QStringList {QStringLiteral("--journal"), journal};
-    QProcess process;
-    QElapsedTimer timer;
-    timer.start();
-    process.start(programFolder() + QStringLiteral("/dorvane"), arguments);
-    process.waitForFinished(-1);
+    const CommandLineRun program = runCommandLine(arguments);
     CliRun run;
-    run.seconds = timer.nsecsElapsed() / 1e9;
-    const QString out = QString::fromUtf8(process.readAllStandardOutput());
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        run.failure = QStringLiteral("dorvane ended with %1: %2")
-                          .arg(process.exitCode())
-                          .arg(QString::fromUtf8(process.readAllStandardError()).trimmed());
+    run.seconds = program.seconds;
+    run.failure = program.failure;
+    if (!run.failure.isEmpty())
         return run;
-    }
     static const QRegularExpression saved(QStringLiteral("saved=(\\d+) failed=0\\s*$"));
-    const QRegularExpressionMatch match = saved.match(out);
+    const QRegularExpressionMatch match = saved.match(program.out);
     if (match.hasMatch())
         run.saved = match.captured(1).toLongLong();
     else
-        run.failure = QStringLiteral("unexpected summary: ") + out.trimmed();
+        run.failure = QStringLiteral("unexpected summary: ") + program.out.trimmed();
     return run;
 }
 

@@ -11,6 +11,7 @@
 // search at least 5 times faster than the unfiltered one on PostgreSQL and MariaDB.
 #include "CliSearchBenchmark.h"
 
+#include "CommandLineRun.h"
 #include "RunArguments.h"
 
 #include "core/DataError.h"
@@ -18,18 +19,12 @@
 #include "datasource/OdbcStatement.h"
 #include "engine/DataTypeTable.h"
 
-#include <QCoreApplication>
-#include <QDateTime>
-#include <QElapsedTimer>
 #include <QFile>
-#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
-#include <QThread>
 
 #include <algorithm>
 #include <cstdio>
@@ -42,23 +37,6 @@ namespace {
 const QString Table = QStringLiteral("cli_search");
 const QString Word = QStringLiteral("Zephyrine");
 constexpr int HitEvery = 1000;
-
-QString programFolder()
-{
-    return QCoreApplication::applicationDirPath();
-}
-
-// A data-type table changed within the last two seconds is read afresh at every lookup; the program meets
-// a settled one, as it does in daily use.
-void settleDataTypeTable()
-{
-    const QString path = programFolder() + QStringLiteral("/sys/dtype.dat");
-    if (!QFileInfo::exists(path))
-        BuildDataTypeTable(path);
-    const qint64 age = QFileInfo(path).lastModified().msecsTo(QDateTime::currentDateTime());
-    if (age < 2100)
-        QThread::msleep(2100 - std::max<qint64>(0, age));
-}
 
 qint64 rowCount(Connection& connection)
 {
@@ -136,22 +114,15 @@ SearchRun search(const QString& connection, const QString& report, bool everyRow
     if (everyRow)
         arguments.append(QStringLiteral("--no-server-filter"));
     QFile::remove(report);
-    QProcess process;
-    QElapsedTimer timer;
-    timer.start();
-    process.start(programFolder() + QStringLiteral("/dorvane"), arguments);
-    process.waitForFinished(-1);
+    const CommandLineRun program = runCommandLine(arguments);
     SearchRun run;
-    run.seconds = timer.nsecsElapsed() / 1e9;
-    if (process.exitStatus() != QProcess::NormalExit || process.exitCode() != 0) {
-        run.failure = QStringLiteral("dorvane ended with %1: %2")
-                          .arg(process.exitCode())
-                          .arg(QString::fromUtf8(process.readAllStandardError()).trimmed());
+    run.seconds = program.seconds;
+    run.failure = program.failure;
+    if (!run.failure.isEmpty())
         return run;
-    }
     // The records examined differ by design (only the candidates where the server chose them).
     static const QRegularExpression records(QStringLiteral(" records=\\d+"));
-    run.summary = QString::fromUtf8(process.readAllStandardOutput()).trimmed().split(QLatin1Char('\n')).last();
+    run.summary = program.out.trimmed().split(QLatin1Char('\n')).last();
     run.summary.remove(records);
     QFile file(report);
     if (!file.open(QIODevice::ReadOnly)) {
