@@ -62,10 +62,10 @@ Server filter: on PostgreSQL, MariaDB and MySQL, search and replace ask the serv
 that can hold a hit (a LIKE/ILIKE/strpos test of the text columns for the search text); the program
 still tests every field of those rows, so the hits are exactly those of a run over every row. A regular
 expression, an empty search text, or a searched column whose text form may hold the search text (a
-number column and a search for digits, for example) reads the whole table. In a table read that way a
-hit's record position is not known: the hit lines and CSV leave it empty, JSON gives null, and the key
-names the row; records=R counts the rows the program examined, there the candidates, and the progress
-bar shows them without the table's count.
+number column and a search for digits, for example) reads the whole table. In a table the server
+filtered a hit's record position is not known: the hit lines and CSV leave it empty, JSON gives null,
+and the key names the row; records=R counts the rows the program examined, there the candidates, and
+the progress bar shows them without the table's count.
 
 Saves are committed in batches (a few hundred changes or a fraction of a second, whichever comes
 first) with the journal in step: after any fault each field is either old or new, and the journal
