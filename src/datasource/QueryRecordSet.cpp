@@ -430,9 +430,13 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
     }
     case ValueKind::Double: {
         if (m_realsAsText) {
-            std::optional<QString> text = statement.utf8Text(column, m_utf8Buffer);
-            field.m_value = text ? drivertext::parseReal(*text) : QVariant();
-            field.m_storedText = text ? std::move(*text) : QString();
+            // The driver's text goes into the previous row's, like text values.
+            if (statement.utf8TextInto(column, m_utf8Buffer, field.m_storedText)) {
+                field.m_value = drivertext::parseReal(field.m_storedText);
+            } else {
+                field.m_storedText.clear();
+                field.m_value = QVariant();
+            }
             return;
         }
         const std::optional<double> d = statement.real(column);
@@ -452,14 +456,12 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
         // ODBC writes these as ASCII (ISO dates and times, digits, signs, the point, hex digits) in any
         // character set: the narrow read is the same text without the driver's conversion to UTF-16 for
         // every value.
-        std::optional<QString> text = statement.utf8Text(column, m_utf8Buffer);
-        if (!text) {
+        if (!statement.utf8TextInto(column, m_utf8Buffer, field.m_storedText)) {
             field.m_storedText.clear();
             field.m_value = QVariant();
             return;
         }
-        field.m_value = drivertext::parse(field.m_kind, *text);
-        field.m_storedText = std::move(*text);
+        field.m_value = drivertext::parse(field.m_kind, field.m_storedText);
         return;
     }
     }
