@@ -62,16 +62,16 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
     if (arguments.first() == QLatin1String("help"))
         return ParsedCommandLine {CliRequest {}, QString()};
 
-    const CommandSpec* spec = nullptr;
+    const CommandSpec* chosen = nullptr;
     for (const CommandSpec& candidate : Commands) {
         if (arguments.first() == QLatin1String(candidate.name))
-            spec = &candidate;
+            chosen = &candidate;
     }
-    if (!spec)
+    if (!chosen)
         return bad(QStringLiteral("unknown command \"%1\"").arg(arguments.first()));
 
     CliRequest request;
-    request.command = spec->command;
+    request.command = chosen->command;
     QSet<QString> seen;
     bool runGiven = false;
     for (qsizetype i = 1; i < arguments.size(); ++i) {
@@ -86,10 +86,10 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
             name = name.left(equals);
         }
         bool known = false;
-        for (const char* option : spec->options)
+        for (const char* option : chosen->options)
             known = known || name == QLatin1String(option);
         if (!known)
-            return bad(QStringLiteral("\"%1\" takes no option --%2").arg(QLatin1String(spec->name), name));
+            return bad(QStringLiteral("\"%1\" takes no option --%2").arg(QLatin1String(chosen->name), name));
         const bool takesValue = ValueOptions.contains(name);
         if (takesValue && !value) {
             if (i + 1 >= arguments.size())
@@ -135,8 +135,8 @@ ParsedCommandLine parseCommandLine(const QStringList& arguments)
             request.noServerFilter = true;
     }
 
-    const QString command = QLatin1String(spec->name);
-    if (spec->needsSource) {
+    const QString command = QLatin1String(chosen->name);
+    if (chosen->needsSource) {
         if (seen.contains(QStringLiteral("connection")) && seen.contains(QStringLiteral("file")))
             return bad(QStringLiteral("give the source either as --connection or as --file, not both"));
         if (request.connection.trimmed().isEmpty() && request.file.isEmpty())

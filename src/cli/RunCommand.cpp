@@ -1,6 +1,7 @@
 #include "cli/RunCommand.h"
 
 #include "cli/BatchCommitter.h"
+#include "cli/CommandEnding.h"
 #include "cli/CommandLineSource.h"
 #include "cli/Console.h"
 #include "cli/EntryQueue.h"
@@ -256,20 +257,8 @@ int RunCommand::execute()
             status = ExitNotStarted;
         }
     }
-    if (committer.journalFailure()) {
-        m_console.error(QStringLiteral("the run was stopped: %1").arg(*committer.journalFailure()));
-        status = ExitNotStarted;
-    }
-    if (report && !report->finish(reportRun)) {
-        m_console.error(report->error());
-        status = ExitNotStarted;
-    }
-    if (interrupted) {
-        m_console.error(QStringLiteral("interrupted; what was saved until then is committed"));
-        status = ExitInterrupted;
-    }
-    m_console.out(summaryLine(counts.tables, counts.records, counts.hits, counts.saved, counts.failed));
-    return status;
+    return finishCommand(m_console, {QStringLiteral("run"), QStringLiteral("saved")}, status,
+                         committer.journalFailure(), report.get(), reportRun, interrupted, counts);
 }
 
 } // namespace dorvane

@@ -1,6 +1,7 @@
 #include "cli/UndoCommand.h"
 
 #include "cli/BatchCommitter.h"
+#include "cli/CommandEnding.h"
 #include "cli/CommandLineSource.h"
 #include "cli/Console.h"
 #include "cli/EntryQueue.h"
@@ -10,7 +11,6 @@
 #include "cli/ProgressBar.h"
 #include "cli/ReportValue.h"
 #include "cli/ReportWriter.h"
-#include "cli/RunCommand.h"
 #include "core/DataError.h"
 #include "datasource/Connection.h"
 #include "datasource/IdentifiedRow.h"
@@ -303,20 +303,8 @@ int UndoCommand::execute()
             status = ExitNotStarted;
         }
     }
-    if (committer.journalFailure()) {
-        m_console.error(QStringLiteral("the undo was stopped: %1").arg(*committer.journalFailure()));
-        status = ExitNotStarted;
-    }
-    if (report && !report->finish(reportRun)) {
-        m_console.error(report->error());
-        status = ExitNotStarted;
-    }
-    if (interrupted) {
-        m_console.error(QStringLiteral("interrupted; what was restored until then is committed"));
-        status = ExitInterrupted;
-    }
-    m_console.out(summaryLine(counts.tables, counts.records, counts.hits, counts.saved, counts.failed));
-    return status;
+    return finishCommand(m_console, {QStringLiteral("undo"), QStringLiteral("restored")}, status,
+                         committer.journalFailure(), report.get(), reportRun, interrupted, counts);
 }
 
 } // namespace dorvane
