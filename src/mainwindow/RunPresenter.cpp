@@ -439,62 +439,51 @@ void RunPresenter::onTimer1()
 
 void RunPresenter::SkipField()
 {
+    skip(Skipped::Field);
+}
+
+void RunPresenter::SkipRecord()
+{
+    skip(Skipped::Record);
+}
+
+void RunPresenter::SkipTable()
+{
+    skip(Skipped::Table);
+}
+
+void RunPresenter::skip(Skipped what)
+{
     if (refusedForMissingSearch())
         return;
     // A pattern the walk cannot use is refused before anything moves, so the hit stays as it was.
     if (!isBrowseMode() && !patternAccepted())
         return;
     const int tableBefore = m_session.state().CurTable;
-    const RunSession::Step step = m_session.skipField();
+    const RunSession::Step step = what == Skipped::Field ? m_session.skipField()
+        : what == Skipped::Record                        ? m_session.skipRecord()
+                                                         : m_session.skipTable();
     if (step == RunSession::Step::Ended || step == RunSession::Step::Unchanged)
         return;
-    if (m_session.state().CurTable != tableBefore) {
+    if (what == Skipped::Table || m_session.state().CurTable != tableBefore) {
         afterTableStep();
         return;
     }
-    if (step == RunSession::Step::Browse)
+    if (what == Skipped::Record) {
         ShowPosition();
-    setFindLabel();
-    refreshReplaceText();
-    emptyViews();
-    m_surface.SetInterface(true);
-    if (step == RunSession::Step::Browse)
-        ShowCurrentField();
-    else
-        goOn();
-}
-
-void RunPresenter::SkipRecord()
-{
-    if (refusedForMissingSearch())
-        return;
-    if (!isBrowseMode() && !patternAccepted())
-        return;
-    const int tableBefore = m_session.state().CurTable;
-    const RunSession::Step step = m_session.skipRecord();
-    if (step == RunSession::Step::Ended || step == RunSession::Step::Unchanged)
-        return;
-    if (m_session.state().CurTable != tableBefore) {
-        afterTableStep();
-        return;
+    } else {
+        // A skipped field stays in the same record: the position only changes while browsing.
+        if (step == RunSession::Step::Browse)
+            ShowPosition();
+        setFindLabel();
+        refreshReplaceText();
+        emptyViews();
+        m_surface.SetInterface(true);
     }
-    ShowPosition();
     if (step == RunSession::Step::Browse)
         ShowCurrentField();
     else
         goOn();
-}
-
-void RunPresenter::SkipTable()
-{
-    if (refusedForMissingSearch())
-        return;
-    if (!isBrowseMode() && !patternAccepted())
-        return;
-    const RunSession::Step step = m_session.skipTable();
-    if (step == RunSession::Step::Ended || step == RunSession::Step::Unchanged)
-        return;
-    afterTableStep();
 }
 
 void RunPresenter::afterTableStep()

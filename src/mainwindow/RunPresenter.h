@@ -79,6 +79,15 @@ private:
     // Walks on to the next hit, pause, stop or end, and sets the tools for where the walk left the run.
     void goOn();
     // The run has moved to another table by a skip: tools, position, progress, then browse or walk on.
+    enum class Skipped
+    {
+        Field,
+        Record,
+        Table,
+    };
+    // The three skips alike: refused before anything moves when the search cannot be used, then the
+    // session's step, then the views for where the run stands now.
+    void skip(Skipped what);
     void afterTableStep();
     // Resets the window for a run that has ended (text: t30 complete, t31 stopped).
     void EndRun(const QString& text);
