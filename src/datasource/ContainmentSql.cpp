@@ -53,21 +53,36 @@ QString ContainmentSql::likePattern(const QStringList& pieces)
     return pattern;
 }
 
-QString ContainmentSql::condition(SqlDialect dialect, const QStringList& quotedColumns,
-                                  const TextContainment& containment, QStringList& texts)
+RowCondition ContainmentSql::condition(SqlDialect dialect, const QStringList& quotedColumns,
+                                       const TextContainment& containment)
 {
-    if (dialect == SqlDialect::PostgreSql) {
-        // One test of the columns' texts joined, not one per column: a quarter less of the server's time.
-        // A match across the join is a candidate too many, never one too few.
-        const QString joined = quotedColumns.size() == 1
-            ? quotedColumns.first()
-            : QStringLiteral("concat_ws(chr(1), %1)").arg(quotedColumns.join(QStringLiteral(", ")));
-        return postgresCondition(joined, containment, texts);
+    RowCondition condition;
+    if (quotedColumns.size() == 1) {
+        condition.sql = dialect == SqlDialect::PostgreSql
+            ? postgresCondition(quotedColumns.first(), containment, condition.texts)
+            : mySqlCondition(quotedColumns.first(), containment, condition.texts);
+        return condition;
     }
+    // One test of the columns' texts joined, not one per column: a quarter less of the server's time.
+    // A match across the join is a candidate too many, never one too few.
+    if (dialect == SqlDialect::PostgreSql) {
+        const QString joined = QStringLiteral("concat_ws(chr(1), %1)").arg(quotedColumns.join(QStringLiteral(", ")));
+        condition.sql = postgresCondition(joined, containment, condition.texts);
+        return condition;
+    }
+    // The separator is a literal, which takes on the columns' character set (CHAR(1) would be a binary
+    // string and make the whole join one, whose bytes a UTF-16 column would not match). Columns of the
+    // same character set in different collations cannot be joined ("Illegal mix of collations"): such a
+    // server is given one test per column.
+    const QString joined = QStringLiteral("CONCAT_WS(' ', %1)").arg(quotedColumns.join(QStringLiteral(", ")));
+    condition.sql = mySqlCondition(joined, containment, condition.texts);
+    auto perColumn = std::make_shared<RowCondition>();
     QStringList tests;
     for (const QString& column : quotedColumns)
-        tests.append(mySqlCondition(column, containment, texts));
-    return tests.join(QStringLiteral(" OR "));
+        tests.append(mySqlCondition(column, containment, perColumn->texts));
+    perColumn->sql = tests.join(QStringLiteral(" OR "));
+    condition.ifRefused = std::move(perColumn);
+    return condition;
 }
 
 QString ContainmentSql::postgresCondition(const QString& text, const TextContainment& containment, QStringList& texts)

@@ -4,12 +4,13 @@
 //
 // PostgreSQL: exact pieces with strpos, pieces without case with ILIKE, on the columns' texts joined by
 // concat_ws in the "C" collation (a char(n) cast to text loses its padding, so the texts must not end in
-// blanks). MariaDB and
-// MySQL: the column converted to utf8mb4 and compared in utf8mb4_bin (exact) or utf8mb4_general_ci (ASCII letters in
-// either case), whatever the column's own character set and collation; REQUIRES: the connection's character set is
-// utf8/utf8mb4 (Connection::bindsUtf8Text), so that the bound texts arrive unchanged.
+// blanks). MariaDB and MySQL: the columns' texts joined by CONCAT_WS (one test per column where the server
+// cannot join them), exact pieces converted to utf8mb4 and compared in utf8mb4_bin, pieces without case by
+// an ASCII REGEXP in the text's own character set; REQUIRES: the connection's character set is utf8/utf8mb4
+// (Connection::bindsUtf8Text), so that the bound texts arrive unchanged.
 #pragma once
 
+#include "datasource/RowCondition.h"
 #include "datasource/TextContainment.h"
 
 #include <QString>
@@ -30,10 +31,10 @@ public:
     // The escape character of every LIKE pattern made here.
     static constexpr char16_t Escape = u'!';
 
-    // The condition that holds where any of the columns holds the containment; appends its parameters'
-    // texts to texts. REQUIRES: dialect is not Other, quotedColumns is not empty.
-    static QString condition(SqlDialect dialect, const QStringList& quotedColumns, const TextContainment& containment,
-                             QStringList& texts);
+    // The condition that holds where any of the columns holds the containment. REQUIRES: dialect is not
+    // Other, quotedColumns is not empty.
+    static RowCondition condition(SqlDialect dialect, const QStringList& quotedColumns,
+                                  const TextContainment& containment);
 
     // True when the server compares a column of this type (SQLColAttribute's type name) as the text its
     // driver hands over, with the operators used here: only then may a condition test the column. Other

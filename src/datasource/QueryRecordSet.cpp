@@ -193,16 +193,16 @@ void QueryRecordSet::execute()
             m_executed = true;
             return;
         } catch (const DataError&) {
-            // A server that refuses the condition reads every row; one that refuses the piece query
-            // still has the table's own query: read it whole.
+            // A server that refuses the condition tries its simpler form, then reads every row; one
+            // that refuses the piece query still has the table's own query: read it whole.
             if (!m_condition)
                 m_pieces.reset();
-            m_condition.reset();
+            m_condition = RowCondition::after(m_condition);
             if (m_pieces)
-                m_pieces->setCondition(std::nullopt);
+                m_pieces->setCondition(m_condition);
         }
     }
-    if (m_condition) {
+    while (m_condition) {
         try {
             auto statement = std::make_unique<OdbcStatement>(m_connection->handle());
             statement->prepare(m_source + QStringLiteral("WHERE ") + m_condition->sql);
@@ -219,7 +219,7 @@ void QueryRecordSet::execute()
             m_executed = true;
             return;
         } catch (const DataError&) {
-            m_condition.reset();
+            m_condition = RowCondition::after(m_condition);
         }
     }
     executeWhole();

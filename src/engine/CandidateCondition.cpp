@@ -108,7 +108,6 @@ std::optional<RowCondition> CandidateCondition::forColumns(SqlDialect dialect,
 {
     if (!m_filters || dialect == SqlDialect::Other)
         return std::nullopt;
-    RowCondition condition;
     QStringList tested;
     for (const CandidateColumn& column : columns) {
         switch (reachOf(dialect, column)) {
@@ -121,9 +120,9 @@ std::optional<RowCondition> CandidateCondition::forColumns(SqlDialect dialect,
             break;
         }
     }
-    condition.sql = tested.isEmpty() ? QStringLiteral("1 = 0")
-                                     : ContainmentSql::condition(dialect, tested, *m_containment, condition.texts);
-    return condition;
+    if (tested.isEmpty())
+        return RowCondition {QStringLiteral("1 = 0"), {}, nullptr};
+    return ContainmentSql::condition(dialect, tested, *m_containment);
 }
 
 std::optional<RowCondition> CandidateCondition::forTable(const Connection& connection,

@@ -64,6 +64,38 @@ QStringList tables(TestBackend backend)
     }
     statements.append(QStringLiteral("INSERT INTO {Texts} VALUES (99, NULL, 'ab', NULL)"));
     statements.append(QStringLiteral("INSERT INTO {NoKey} VALUES (NULL, NULL)"));
+    // Columns of several character sets and collations in one table (on MariaDB; plain text columns
+    // elsewhere): Collations has two collations of one character set, which the server cannot join;
+    // Charsets has three character sets, one of them not ASCII-compatible.
+    const bool mariaDb = backend == TestBackend::MariaDb;
+    const auto column = [&](const char* name, const char* mariaDbType) {
+        return QStringLiteral("%1 %2").arg(QLatin1String(name),
+                                           mariaDb ? QLatin1String(mariaDbType) : QLatin1String("VARCHAR(40)"));
+    };
+    statements.append(QStringLiteral("CREATE TABLE {Collations} (id INTEGER PRIMARY KEY, %1, %2, %3)")
+                          .arg(column("g", "VARCHAR(40) COLLATE utf8mb4_general_ci"),
+                               column("u", "VARCHAR(40) COLLATE utf8mb4_unicode_ci"),
+                               column("b", "VARCHAR(40) COLLATE utf8mb4_bin")));
+    statements.append(QStringLiteral("CREATE TABLE {Charsets} (id INTEGER PRIMARY KEY, %1, %2, %3)")
+                          .arg(column("l", "VARCHAR(40) CHARACTER SET latin1"),
+                               column("w", "VARCHAR(40) CHARACTER SET utf16"),
+                               column("m", "VARCHAR(40) CHARACTER SET utf8mb4")));
+    for (int row = 0; row < texts.size() / 3; ++row) {
+        QStringList values;
+        QStringList latin1Values;
+        for (int i = 0; i < 3; ++i) {
+            const QString text = texts.at(row * 3 + i);
+            values.append(literal(backend, text));
+            // Latin-1 holds neither the kelvin sign nor the long s nor the dotted capital I.
+            const bool inLatin1 = QString::fromLatin1(text.toLatin1()) == text;
+            latin1Values.append(i == 0 && !inLatin1 ? QStringLiteral("NULL") : values.last());
+        }
+        statements.append(
+            QStringLiteral("INSERT INTO {Collations} VALUES (%1, %2)").arg(row).arg(values.join(QStringLiteral(", "))));
+        statements.append(QStringLiteral("INSERT INTO {Charsets} VALUES (%1, %2)")
+                              .arg(row)
+                              .arg(latin1Values.join(QStringLiteral(", "))));
+    }
     return statements;
 }
 
@@ -199,6 +231,12 @@ void TestServerFilter::searchGivesTheSameHitsBothWays_data()
     row("whole words pattern", find(QStringLiteral("a.c"), wholeWords) + texts, Reading::EveryRow);
     row("regular expression", find(QStringLiteral("^s"), {QStringLiteral("--regex")}) + texts, Reading::EveryRow);
     row("empty search", find(QString(QLatin1String(""))) + texts, Reading::EveryRow);
+    const QStringList mixed {QStringLiteral("--table"), QStringLiteral("Collations"), QStringLiteral("--table"),
+                             QStringLiteral("Charsets")};
+    row("columns in several collations", find(QStringLiteral("ärger")) + mixed, Reading::Candidates);
+    row("columns in several collations with case", find(QStringLiteral("Kelvin"), matchCase) + mixed,
+        Reading::Candidates);
+    row("columns in several collations, kelvin sign", find(QStringLiteral("n k")) + mixed, Reading::Candidates);
     row("letters leave numbers and dates out", find(QStringLiteral("sure")), Reading::Candidates);
     row("letters in no column", find(QStringLiteral("xyzzy")), Reading::NoHits);
     row("digits read numbers", find(QStringLiteral("20")), Reading::EveryRow);
