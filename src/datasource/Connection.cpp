@@ -221,6 +221,26 @@ void Connection::Open()
     m_connectionString = completed;
 }
 
+std::unique_ptr<Connection> Connection::takeReadingSibling()
+{
+    handle(); // throws when this one is closed
+    if (!m_readingSiblings.empty()) {
+        std::unique_ptr<Connection> sibling = std::move(m_readingSiblings.back());
+        m_readingSiblings.pop_back();
+        return sibling;
+    }
+    auto sibling = std::make_unique<Connection>();
+    sibling->setConnectionString(m_connectionString);
+    sibling->Open();
+    return sibling;
+}
+
+void Connection::giveBackReadingSibling(std::unique_ptr<Connection> sibling)
+{
+    if (sibling && m_handle)
+        m_readingSiblings.push_back(std::move(sibling));
+}
+
 void Connection::Close()
 {
     // Record sets go first: the driver manager frees their statements with the connection, and a record
@@ -229,6 +249,7 @@ void Connection::Close()
     for (QueryRecordSet* recordSet : recordSets)
         recordSet->Close();
     m_recordSets.clear();
+    m_readingSiblings.clear();
     if (m_handle) {
         if (!odbcSucceeded(SQLDisconnect(m_handle.get()))) {
             // An open transaction blocks the disconnect; nothing of ours is pending, so roll it back.

@@ -42,6 +42,7 @@
 #include <QList>
 #include <QString>
 
+#include <memory>
 #include <vector>
 
 namespace dorvane {
@@ -161,6 +162,13 @@ public:
     // For record sets: the connection handle; throws DataError when the connection is closed.
     SQLHDBC handle() const;
 
+    // A second connection to the same source, for reading the next piece of a table while the current
+    // one is walked: one given back before, else one opened now with the completed connection string. It
+    // sees only what is committed. Throws DataError when it cannot be opened.
+    std::unique_ptr<Connection> takeReadingSibling();
+    // Keeps sibling for the next takeReadingSibling; all are closed with this connection.
+    void giveBackReadingSibling(std::unique_ptr<Connection> sibling);
+
     // The connection string as opened and as the driver completed it: the driver's string, with the
     // input's source entry put back in front when the driver's string has no non-empty
     // DRIVER=/DSN=/FILEDSN= entry (empty ones are dropped). An empty driver string gives the input.
@@ -191,6 +199,7 @@ private:
     bool m_catalogIsDatabase = false; // MySQL family: a catalog is a database, and the driver lists them all
     QList<ConnectionProperty> m_properties;
     std::vector<QueryRecordSet*> m_recordSets;
+    std::vector<std::unique_ptr<Connection>> m_readingSiblings;
 };
 
 } // namespace dorvane

@@ -342,7 +342,7 @@ bool QueryRecordSet::fetchFromResult()
 void QueryRecordSet::fetchRow()
 {
     const bool writable = !m_tableName.isEmpty();
-    do {
+    while (true) {
         if (!fetchFromResult()) {
             showNoRow();
             return;
@@ -356,10 +356,17 @@ void QueryRecordSet::fetchRow()
             field.m_writable = writable;
             readField(field, SQLUSMALLINT(i + 1));
         }
-        if (m_pieces)
-            m_pieces->rememberRow(m_fields);
+        if (m_pieces && !m_pieces->rememberRow(m_fields))
+            continue; // read before
         // A row we moved ahead by changing its key comes by a second time; it has been read already.
-    } while (!m_movedRows.isEmpty() && m_movedRows.remove(rowKey()));
+        if (m_movedRows.isEmpty() || !m_movedRows.remove(rowKey()))
+            return;
+    }
+}
+
+int QueryRecordSet::piecesReadAhead() const
+{
+    return m_pieces ? m_pieces->piecesReadAhead() : 0;
 }
 
 const std::vector<int>& QueryRecordSet::movedRowColumns() const
@@ -530,6 +537,8 @@ void QueryRecordSet::Update()
         const std::vector<int>& moving = movedRowColumns();
         const bool keyChanged = std::any_of(moving.begin(), moving.end(),
                                             [&](int column) { return m_fields[size_t(column)].isChanged(); });
+        if (m_pieces)
+            m_pieces->rowSaved();
         RowUpdate::write(*m_connection, m_tableName, m_fields, *m_rowIdentity);
         if (keyChanged)
             m_movedRows.insert(rowKey());

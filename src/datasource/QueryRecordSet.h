@@ -78,6 +78,8 @@ public:
     const QString& tableName() const { return m_tableName; }
     // True once the query runs and reads the table in key-range pieces (see the header comment).
     bool readsInPieces() const { return m_pieces != nullptr; }
+    // Pieces that came from a sibling connection, read while the one before was walked (see KeyRangeReader).
+    int piecesReadAhead() const;
     // True while the rows read are those of a chooser's condition only (see OpenTable).
     bool readsChosenRowsOnly() const { return m_condition.has_value(); }
 

@@ -117,7 +117,11 @@ class TestPieceReading : public QObject
     Q_OBJECT
 
 private slots:
-    void cleanup() { KeyRangeReader::setPieceRowsForTesting(0); }
+    void cleanup()
+    {
+        KeyRangeReader::setPieceRowsForTesting(0);
+        KeyRangeReader::setReadAheadForTesting(std::nullopt);
+    }
 
     void piecesGiveTheRowsOfOneWholeResult_data() { addServerRows(); }
     void piecesGiveTheRowsOfOneWholeResult();
@@ -134,6 +138,8 @@ private slots:
     void chosenRowsComeInPiecesAndOnce();
     void aRefusedConditionReadsEveryRow_data() { addServerRows(); }
     void aRefusedConditionReadsEveryRow();
+    void aPieceReadAheadFollowsOnlyWhereTheWalkEnded_data();
+    void aPieceReadAheadFollowsOnlyWhereTheWalkEnded();
 };
 
 namespace {
@@ -262,11 +268,16 @@ void TestPieceReading::savesLeaveEveryRowReadOnce_data()
     // "record=text" saves a text into the row at that record, "record=>id" gives it that key, "record=!"
     // tries a save that is refused, since another connection changed the row meanwhile (and rolled back).
     QTest::addColumn<QStringList>("saves");
+    QTest::addColumn<bool>("readAhead");
     const QString primary = QStringLiteral("id INTEGER PRIMARY KEY");
-    for (const TestBackend backend : {TestBackend::PostgreSql, TestBackend::MariaDb}) {
-        const auto row = [&](const char* name, const QString& idColumn, const QStringList& saves) {
-            QTest::newRow(qPrintable(test::backendName(backend) + QLatin1Char(' ') + QLatin1String(name)))
-                << backend << idColumn << saves;
+    for (const auto& [backend, readAhead] :
+         {std::pair {TestBackend::PostgreSql, false}, std::pair {TestBackend::PostgreSql, true},
+          std::pair {TestBackend::MariaDb, false}, std::pair {TestBackend::MariaDb, true}}) {
+        const auto row = [&, backend = backend, readAhead = readAhead](const char* name, const QString& idColumn,
+                                                                       const QStringList& saves) {
+            QTest::newRow(qPrintable(test::backendName(backend) + QLatin1Char(' ') + QLatin1String(name)
+                                     + (readAhead ? QStringLiteral(", read ahead") : QString())))
+                << backend << idColumn << saves << readAhead;
         };
         row("texts inside, at both sides of a boundary and on the last row", primary, {"1=a", "3=b", "4=c", "19=d"});
         row("key moved ahead into a later piece", primary, {"1=>125"});
@@ -286,7 +297,9 @@ void TestPieceReading::savesLeaveEveryRowReadOnce()
 {
     QFETCH(QString, idColumn);
     QFETCH(QStringList, saves);
+    QFETCH(bool, readAhead);
     OPEN_SERVER(connection);
+    KeyRangeReader::setReadAheadForTesting(readAhead);
     connection.Execute(QStringLiteral("CREATE TABLE moves (%1, t VARCHAR(20))").arg(idColumn));
     QStringList values;
     QMap<int, QString> expected; // id → text after the saves
@@ -572,6 +585,53 @@ void TestPieceReading::sqliteKeepsItsStreamingResult()
     rs.OpenTable(connection, QStringLiteral("t"));
     QVERIFY(!rs.readsInPieces());
     QCOMPARE(readAll(rs), QStringList({"1|a", "2|b", "3|c"}));
+}
+
+void TestPieceReading::aPieceReadAheadFollowsOnlyWhereTheWalkEnded_data()
+{
+    QTest::addColumn<TestBackend>("backend");
+    // Done by another connection to the first piece's rows (ids 10 ... 70) once they are in the client,
+    // before the server counts them again for the piece read ahead.
+    QTest::addColumn<QString>("meanwhile");
+    for (const TestBackend backend : {TestBackend::PostgreSql, TestBackend::MariaDb}) {
+        for (const char* change : {"", "DELETE FROM ahead WHERE id = 30", "INSERT INTO ahead VALUES (35)"})
+            QTest::addRow("%s: %s", qPrintable(test::backendName(backend)), *change ? change : "nothing")
+                << backend << QString::fromLatin1(change);
+    }
+}
+
+// The rows of the first piece as read, then every later row once: a piece read ahead that starts
+// elsewhere than after the last row read is not taken.
+void TestPieceReading::aPieceReadAheadFollowsOnlyWhereTheWalkEnded()
+{
+    QFETCH(QString, meanwhile);
+    OPEN_SERVER(connection);
+    connection.Execute(QStringLiteral("CREATE TABLE ahead (id INTEGER PRIMARY KEY)"));
+    QStringList values;
+    QList<int> expected;
+    for (int id = 10; id <= 300; id += 10) {
+        values.append(QStringLiteral("(%1)").arg(id));
+        expected.append(id);
+    }
+    connection.Execute(QStringLiteral("INSERT INTO ahead VALUES ") + values.join(QLatin1Char(',')));
+    Connection other;
+    other.setConnectionString(connection.ConnectionString());
+    other.Open();
+    bool changed = meanwhile.isEmpty();
+    KeyRangeReader::setPieceRowsForTesting(7);
+    KeyRangeReader::setReadAheadForTesting(true, [&] {
+        if (!changed)
+            other.Execute(meanwhile);
+        changed = true;
+    });
+    QueryRecordSet rs;
+    rs.OpenTable(connection, QStringLiteral("ahead"));
+    QList<int> ids;
+    for (; !rs.IsEOF(); rs.MoveNext())
+        ids.append(rs.Fields(0).Value().toInt());
+    QCOMPARE(ids, expected);
+    // Thirty rows in pieces of seven: the four after the first come read ahead where nothing changed.
+    QCOMPARE(rs.piecesReadAhead(), meanwhile.isEmpty() ? 4 : 3);
 }
 
 int main(int argc, char** argv)
