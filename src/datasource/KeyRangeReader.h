@@ -19,7 +19,7 @@
 // next one on a sibling connection, so that the server's time for it and the driver's receiving overlap
 // the walk. The next piece's start is not known before the current one's last row is read, so the piece
 // read ahead starts at that row as the server finds it by counting (OFFSET), and is taken only when that
-// row's key is the key of the row the walk ended on; otherwise, after a save in the current piece or a
+// row's key is the key of the row the walk ended on; otherwise, after a save that changes a key or a
 // restart, it is dropped and the next piece runs here as without reading ahead. A piece read ahead sees
 // what is committed; a save changes only the row on display, in the current piece.
 #pragma once
@@ -75,8 +75,11 @@ public:
     // last row of a full piece gives the key the next piece starts after. False: the row was read before
     // (the first row of a piece read ahead); fetch the next one instead.
     bool rememberRow(const std::vector<QueryField>& fields);
-    // Call after a save of the current row: a piece read ahead meanwhile may not show it as it is now.
-    void rowSaved() { dropAhead(); }
+    // Call before a save changes the reading key of the current row: a piece read ahead meanwhile might
+    // hold the row at its new place or not, and the boundary of the current piece may move; the next
+    // piece is then read here. (Other saves change a row of the current piece only, which a piece read
+    // ahead does not hold.)
+    void keyChanged() { dropAhead(); }
 
     const std::vector<int>& keyColumns() const { return m_key; }
     int pieceRows() const { return m_pieceRows; }

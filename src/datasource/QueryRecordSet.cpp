@@ -537,8 +537,8 @@ void QueryRecordSet::Update()
         const std::vector<int>& moving = movedRowColumns();
         const bool keyChanged = std::any_of(moving.begin(), moving.end(),
                                             [&](int column) { return m_fields[size_t(column)].isChanged(); });
-        if (m_pieces)
-            m_pieces->rowSaved();
+        if (m_pieces && keyChanged)
+            m_pieces->keyChanged();
         RowUpdate::write(*m_connection, m_tableName, m_fields, *m_rowIdentity);
         if (keyChanged)
             m_movedRows.insert(rowKey());
