@@ -131,10 +131,9 @@ int KeyRangeReader::nextPieceRows() const
 {
     if (testPieceRows > 0)
         return testPieceRows;
-    if (m_sampledRows == 0)
+    if (m_rowBytes == 0)
         return m_pieceRows;
-    const qint64 rowBytes = std::max<qint64>(1, m_sampledBytes / m_sampledRows);
-    const qint64 fitting = std::clamp<qint64>(PieceBytes / rowBytes, FirstPieceRows, MaxPieceRows);
+    const qint64 fitting = std::clamp<qint64>(PieceBytes / m_rowBytes, FirstPieceRows, MaxPieceRows);
     // Grow step by step: the first rows of a table need not weigh what the rest does.
     return int(std::min<qint64>(fitting, qint64(m_pieceRows) * 4));
 }
@@ -148,6 +147,7 @@ void KeyRangeReader::restart()
     m_pieceRows = testPieceRows > 0 ? testPieceRows : (m_condition ? m_firstPieceRows : FirstPieceRows);
     m_sampledBytes = 0;
     m_sampledRows = 0;
+    m_rowBytes = 0;
     runPiece(true);
 }
 
@@ -220,10 +220,7 @@ void KeyRangeReader::startAhead(bool currentIsFirst)
         return;
     }
     ahead->startKey = copyOf(m_startKey);
-    ahead->pieceRows = testPieceRows > 0 ? testPieceRows
-                                         : int(std::clamp<qint64>(PieceBytes / std::max<qint64>(1, m_rowBytes),
-                                                                  FirstPieceRows, qint64(m_pieceRows) * 4));
-    ahead->pieceRows = std::min(ahead->pieceRows, std::max(MaxPieceRows, testPieceRows));
+    ahead->pieceRows = nextPieceRows(); // by the rows of the piece before the current one
     if (m_condition)
         ahead->conditionTexts = m_condition->texts;
     // The current piece's last row first, then the piece after it.
