@@ -50,6 +50,7 @@ std::vector<QueryField> IdentifiedRow::rowFields(const std::vector<ColumnValue>&
         field.m_onRow = true;
         field.m_writable = true;
         field.m_changed = false;
+        field.m_undecoded = false;
         field.m_value = QVariant();
         field.m_original = QVariant();
         field.m_storedText.clear();

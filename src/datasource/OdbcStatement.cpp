@@ -211,6 +211,20 @@ bool OdbcStatement::utf8TextInto(SQLUSMALLINT column, std::vector<char>& buffer,
     return true;
 }
 
+bool OdbcStatement::utf8BytesInto(SQLUSMALLINT column, std::vector<char>& buffer, QByteArray& bytes)
+{
+    const FirstPiece first = readFirstPiece(*this, column, SQL_C_CHAR, 1, buffer);
+    if (first.null)
+        return false;
+    if (first.complete) {
+        bytes.resize(first.length);
+        std::memcpy(bytes.data(), buffer.data(), size_t(first.length));
+        return true;
+    }
+    bytes = joinRest<QByteArray>(*this, column, SQL_C_CHAR, 1, buffer, first);
+    return true;
+}
+
 std::optional<QByteArray> OdbcStatement::binary(SQLUSMALLINT column, std::vector<char>& buffer)
 {
     return readLongValue<QByteArray>(*this, column, SQL_C_BINARY, 0, buffer);

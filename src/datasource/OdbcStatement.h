@@ -49,6 +49,9 @@ public:
     std::optional<QString> utf8Text(SQLUSMALLINT column, std::vector<char>& buffer);
     // The same into `text`, as textInto.
     bool utf8TextInto(SQLUSMALLINT column, std::vector<char>& buffer, QString& text);
+    // The bytes as the driver gives them in the narrow character set, into `bytes` (whose storage is
+    // reused), without decoding; false for NULL.
+    bool utf8BytesInto(SQLUSMALLINT column, std::vector<char>& buffer, QByteArray& bytes);
     std::optional<qint64> int64(SQLUSMALLINT column);
     std::optional<quint64> uint64(SQLUSMALLINT column);
     // An integer column of the given SQL type, read with the C type that ODBC pairs with it by default

@@ -3,6 +3,7 @@
 #include "core/AdoTypes.h"
 #include "core/DataError.h"
 #include "datasource/FieldInputConversion.h"
+#include "datasource/Utf8Text.h"
 
 namespace dorvane {
 
@@ -13,7 +14,18 @@ const QVariant& QueryField::Value() const
             QStringLiteral("Dorvane.Recordset"),
             QStringLiteral("The field \"%1\" has no value: the record set has no current record.").arg(m_name));
     }
-    return m_value;
+    return value();
+}
+
+void QueryField::decodeText() const
+{
+    if (m_value.metaType() != QMetaType::fromType<QString>())
+        m_value = QVariant(QString());
+    utf8text::decodeInto(*static_cast<QString*>(m_value.data()), m_utf8.constData(), m_utf8.size());
+    m_undecoded = false;
+    // A long value's bytes are not kept for the next row's.
+    if (m_utf8.capacity() > 64 * 1024)
+        m_utf8 = QByteArray();
 }
 
 void QueryField::setValue(const QVariant& value)
@@ -32,10 +44,10 @@ void QueryField::setValue(const QVariant& value)
         && qint64(int(converted.toLongLong())) == converted.toLongLong() && m_type != ado::adBigInt)
         converted = QVariant::fromValue(int(converted.toLongLong())); // as read: an int where it fits
     if (!m_changed) {
-        m_original = m_value;
+        m_original = this->value();
         m_changed = true;
     }
-    m_value = std::move(converted);
+    this->value() = std::move(converted);
 }
 
 } // namespace dorvane

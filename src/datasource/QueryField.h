@@ -5,6 +5,7 @@
 
 #include "datasource/OdbcTypeMapping.h"
 
+#include <QByteArray>
 #include <QString>
 #include <QVariant>
 
@@ -33,7 +34,11 @@ public:
     void setValue(const QVariant& value);
 
     // The value the row had when it was read, before setValue.
-    const QVariant& OriginalValue() const { return m_changed ? m_original : m_value; }
+    const QVariant& OriginalValue() const { return m_changed ? m_original : value(); }
+
+    // A text value as the driver's UTF-8 bytes while nothing has asked for its value yet, else null: a
+    // walk can turn a value away on its bytes without decoding it. Valid until the record set moves.
+    const QByteArray* undecodedUtf8() const { return m_undecoded ? &m_utf8 : nullptr; }
     bool isChanged() const { return m_changed; }
 
     // How the column travels through ODBC: its value kind, the driver's SQL type, size and digits, and
@@ -61,7 +66,27 @@ private:
     short m_decimalDigits = 0;
     QString m_serverTypeName;
 
-    QVariant m_value;
+    // The value as read, decoded from m_utf8 on first use; everything in the record set reads and writes
+    // it through value(), so that a decoded value never comes from the bytes of another row.
+    const QVariant& value() const
+    {
+        if (m_undecoded)
+            decodeText();
+        return m_value;
+    }
+    QVariant& value()
+    {
+        if (m_undecoded)
+            decodeText();
+        return m_value;
+    }
+    void decodeText() const;
+    // Keeps the bytes of a text value; the QString of the row before stays for the decoding to reuse.
+    void keepUtf8() { m_undecoded = true; }
+
+    mutable QVariant m_value;
+    mutable QByteArray m_utf8;
+    mutable bool m_undecoded = false;
     // Dates, times, decimals and GUIDs also keep the driver's own text: compared in an UPDATE's WHERE it
     // matches what is stored, where a re-formatted value might not ("10:20:30" against "10:20:30.000").
     // So do doubles on a connection that rounds them to text (Connection::roundsRealsToText).

@@ -379,7 +379,7 @@ QString QueryRecordSet::rowKey() const
 {
     QString key;
     for (int column : movedRowColumns()) {
-        const QVariant& value = m_fields[size_t(column)].m_value;
+        const QVariant& value = m_fields[size_t(column)].value();
         key += value.isNull()                                ? QStringLiteral("\\N")
             : value.metaType().id() == QMetaType::QByteArray ? QString::fromLatin1(value.toByteArray().toHex())
                                                              : value.toString();
@@ -391,14 +391,21 @@ QString QueryRecordSet::rowKey() const
 void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
 {
     OdbcStatement& statement = *m_reading;
+    field.m_undecoded = false; // the bytes of the row before are not this row's
     switch (field.m_kind) {
     case ValueKind::Text: {
+        if (m_utf8Text) {
+            // Decoded when asked for: most values of a walk are only tested, never shown or written.
+            if (statement.utf8BytesInto(column, m_utf8Buffer, field.m_utf8))
+                field.keepUtf8();
+            else
+                field.m_value = QVariant();
+            return;
+        }
         // Into the string of the row before, whose storage is reused unless a copy of it was kept.
         if (field.m_value.metaType() != QMetaType::fromType<QString>())
             field.m_value = QVariant(QString());
-        QString& text = *static_cast<QString*>(field.m_value.data());
-        if (!(m_utf8Text ? statement.utf8TextInto(column, m_utf8Buffer, text)
-                         : statement.textInto(column, m_textBuffer, text)))
+        if (!statement.textInto(column, m_textBuffer, *static_cast<QString*>(field.m_value.data())))
             field.m_value = QVariant();
         return;
     }
@@ -478,6 +485,7 @@ void QueryRecordSet::showNoRow()
 {
     m_eof = true;
     for (QueryField& field : m_fields) {
+        field.m_undecoded = false;
         field.m_value = QVariant();
         field.m_original = QVariant();
         field.m_storedText.clear();
@@ -562,7 +570,7 @@ void QueryRecordSet::CancelUpdate()
 {
     for (QueryField& field : m_fields) {
         if (field.m_changed) {
-            field.m_value = field.m_original;
+            field.value() = field.m_original;
             field.m_original = QVariant();
             field.m_changed = false;
         }

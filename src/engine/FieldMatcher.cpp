@@ -1,6 +1,7 @@
 #include "engine/FieldMatcher.h"
 
 #include "core/AdoTypes.h"
+#include "datasource/QueryField.h"
 #include "engine/FieldText.h"
 #include "engine/SearchableTypes.h"
 #include "engine/TextFormAlphabet.h"
@@ -85,6 +86,7 @@ void FieldMatcher::prepare(const MatchOptions& options, const QLocale& locale)
     m_matching.reset();
     m_literal = LiteralMatcher();
     m_wordPrefilter.reset();
+    m_utf8Filter = Utf8LiteralFilter();
     if (!m_search)
         return; // looking for empty fields: no expression is ever asked
     const Qt::CaseSensitivity cs = m_caseSensitive ? Qt::CaseSensitive : Qt::CaseInsensitive;
@@ -94,6 +96,8 @@ void FieldMatcher::prepare(const MatchOptions& options, const QLocale& locale)
         m_literal = LiteralMatcher(*m_search, cs);
     if (m_mode == Mode::WholeWord && isPlainAsciiLiteral(*m_search))
         m_wordPrefilter.emplace(*m_search, cs);
+    if (m_mode == Mode::PartOfField || m_wordPrefilter)
+        m_utf8Filter = Utf8LiteralFilter(*m_search, cs);
     // Whole field compares the text as typed and never asks an expression, so it never compiles one: "C++"
     // with whole words ticked is a valid whole-field search.
     if (m_mode != Mode::WholeField && (m_regEx || m_wholeWord)) {
@@ -162,6 +166,14 @@ bool FieldMatcher::valueMatches(const QVariant& value, int adoType)
 bool FieldMatcher::isHit(const QVariant& value, int adoType)
 {
     return valueMatches(value, adoType) && m_types.isSearchable(adoType);
+}
+
+bool FieldMatcher::isHit(const QueryField& field)
+{
+    const QByteArray* utf8 = field.undecodedUtf8();
+    if (utf8 && m_search && !holdsDecimalText(field.Type()) && m_utf8Filter.turnsAway(*utf8))
+        return false;
+    return isHit(field.Value(), field.Type());
 }
 
 } // namespace dorvane

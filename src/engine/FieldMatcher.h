@@ -7,6 +7,7 @@
 #include "engine/LiteralMatcher.h"
 #include "engine/MatchOptions.h"
 #include "engine/RegExp.h"
+#include "engine/Utf8LiteralFilter.h"
 
 #include <QLocale>
 #include <QString>
@@ -25,6 +26,7 @@ struct FieldSnapshot
     QVariant value;
 };
 
+class QueryField;
 class SearchableTypes;
 
 class FieldMatcher
@@ -51,6 +53,9 @@ public:
     bool valueMatches(const QVariant& value, int adoType);
     // The field test: the value test first, the searchable-type test only for values that matched.
     bool isHit(const QVariant& value, int adoType);
+    // The same for a field of a record set; a text still held as UTF-8 that cannot match is turned away
+    // without being decoded.
+    bool isHit(const QueryField& field);
 
     // The locale of the last prepare.
     const QLocale& locale() const { return m_locale; }
@@ -80,6 +85,8 @@ private:
     // Whole word with a search text that is plain ASCII and no pattern: a field can only match where the
     // text occurs, so values without it are turned away before the expression runs.
     std::optional<LiteralMatcher> m_wordPrefilter;
+    // Part of field and whole word with such a text: values turned away on their UTF-8 bytes.
+    Utf8LiteralFilter m_utf8Filter;
 };
 
 } // namespace dorvane

@@ -367,7 +367,7 @@ RunSession::Phase RunSession::walk()
                 bool matched = false;
                 try {
                     const QueryField& field = std::as_const(rs).Fields(f);
-                    matched = m_matcher.isHit(field.Value(), field.Type());
+                    matched = m_matcher.isHit(field);
                 } catch (const DataError& error) {
                     reportFault(t, r, f, error.description());
                     continue; // this field is left as it is; the walk goes on
