@@ -77,6 +77,7 @@ private slots:
     void writingTheShownTextBackKeepsTheValue_data();
     void writingTheShownTextBackKeepsTheValue();
     void movingDropsUnsavedChanges();
+    void textsAskedForLateAreThoseOfTheirRow();
     void sqliteIntegersAreReadAndNamedWhole();
 
 private:
@@ -667,6 +668,39 @@ void TestQueryRecordSet::movingDropsUnsavedChanges()
     m_recordSet->Close();
     QCOMPARE(m_db->rows(QStringLiteral("SELECT name FROM t ORDER BY id")),
              (QList<QVariantList> {{QStringLiteral("a")}, {QStringLiteral("saved")}}));
+}
+
+void TestQueryRecordSet::textsAskedForLateAreThoseOfTheirRow()
+{
+    // No key: an update names its row by every value, also those nobody asked for before it.
+    m_db->exec(QStringLiteral("CREATE TABLE t (a TEXT, b TEXT)"));
+    for (int i = 0; i < 30; ++i)
+        m_db->exec(QStringLiteral("INSERT INTO t VALUES ('a%1 %2', 'b%1')").arg(i).arg(Unicode));
+    openTable(QStringLiteral("t"));
+    QList<QVariant> kept;
+    for (int i = 0; !m_recordSet->IsEOF(); ++i, m_recordSet->MoveNext()) {
+        QueryField& a = m_recordSet->Fields(0);
+        QueryField& b = m_recordSet->Fields(1);
+        QCOMPARE(a.undecodedUtf8() != nullptr, m_connection->deliversUtf8Text());
+        if (i % 3 == 0) {
+            b.setValue(QStringLiteral("new b%1").arg(i)); // neither value asked for
+            m_recordSet->Update();
+        } else if (i % 3 == 1) {
+            kept.append(a.Value());
+            b.setValue(QStringLiteral("dropped"));
+            m_recordSet->CancelUpdate();
+            QCOMPARE(b.Value(), QVariant(QStringLiteral("b%1").arg(i)));
+        }
+    }
+    m_recordSet->Close();
+    for (int k = 0; k < kept.size(); ++k)
+        QCOMPARE(kept[k], QVariant(QStringLiteral("a%1 %2").arg(3 * k + 1).arg(Unicode)));
+    const QList<QVariantList> rows = m_db->rows(QStringLiteral("SELECT a, b FROM t ORDER BY rowid"));
+    QCOMPARE(rows.size(), 30);
+    for (int i = 0; i < 30; ++i) {
+        const QString b = i % 3 == 0 ? QStringLiteral("new b%1").arg(i) : QStringLiteral("b%1").arg(i);
+        QCOMPARE(rows[i], (QVariantList {QStringLiteral("a%1 %2").arg(i).arg(Unicode), b}));
+    }
 }
 
 int main(int argc, char** argv)

@@ -3,6 +3,7 @@
 #include "core/AdoTypes.h"
 #include "core/DataError.h"
 #include "datasource/FieldInputConversion.h"
+#include "datasource/Utf8Text.h"
 #include "engine/DataTypeTable.h"
 #include "engine/FieldMatcher.h"
 #include "engine/FieldText.h"
@@ -10,6 +11,7 @@
 #include "engine/RegExp.h"
 #include "engine/ReplacementProposal.h"
 #include "engine/SearchableTypes.h"
+#include "engine/Utf8LiteralFilter.h"
 
 #include "TempProgramFolder.h"
 
@@ -88,6 +90,7 @@ private slots:
     void literalSearchAgreesWithQString_data();
     void literalSearchAgreesWithQString();
     void literalSearchRandomTexts();
+    void utf8FilterTurnsAwayOnlyTextsWithoutTheLiteral();
     void numbersAndDatesSkippedOnlyWhenTheirTextCannotMatch();
     void wholeWordAgreesWithItsExpression_data();
     void wholeWordAgreesWithItsExpression();
@@ -485,6 +488,63 @@ void TestFieldMatcher::literalSearchRandomTexts()
             }
         }
     }
+}
+
+void TestFieldMatcher::utf8FilterTurnsAwayOnlyTextsWithoutTheLiteral()
+{
+    // Pieces of stored bytes: letters in both cases, the characters beyond ASCII that fold onto ASCII
+    // ones, other UTF-8, a byte order mark and invalid sequences (each decodes to U+FFFD).
+    const QList<QByteArray> pieces = {"a",
+                                      "A",
+                                      "k",
+                                      "K",
+                                      "s",
+                                      "S",
+                                      "\xE2\x84\xAA",
+                                      "\xC5\xBF",
+                                      "\xC3\xA4",
+                                      "\xC3\x84",
+                                      "\xEF\xBB\xBF",
+                                      "\xC3",
+                                      "\xE2\x84",
+                                      "\x80",
+                                      "\xFF",
+                                      "\xC0\xAA",
+                                      " ",
+                                      "\xEF\xBF\xBD"};
+    const QStringList needles = {"a",
+                                 "ks",
+                                 "Ak",
+                                 "s a",
+                                 QString::fromUtf8("\u212Aa"),
+                                 QString::fromUtf8("\u00E4k"),
+                                 QString::fromUtf8("\u00C4"),
+                                 QString::fromUtf8("a\uFFFD"),
+                                 QString::fromUtf8("\u017F")};
+    QRandomGenerator random(11);
+    int turnedAway = 0;
+    for (int round = 0; round < 20000; ++round) {
+        QByteArray bytes;
+        for (int n = random.bounded(9); n > 0; --n)
+            bytes += pieces[random.bounded(int(pieces.size()))];
+        const QString text = utf8text::decode(bytes.constData(), bytes.size());
+        for (const QString& needle : needles) {
+            for (const Qt::CaseSensitivity cs : {Qt::CaseInsensitive, Qt::CaseSensitive}) {
+                const Utf8LiteralFilter filter(needle, cs);
+                if (!filter.turnsAway(bytes))
+                    continue;
+                ++turnedAway;
+                if (LiteralMatcher(needle, cs).occursIn(text))
+                    QFAIL(qPrintable(QStringLiteral("\"%1\" turned away from %2, case %3")
+                                         .arg(needle, QString::fromLatin1(bytes.toHex(' ')))
+                                         .arg(int(cs))));
+            }
+        }
+    }
+    QVERIFY(turnedAway > 100000);
+    // Nothing to look for: never turned away.
+    QVERIFY(!Utf8LiteralFilter(QString::fromUtf8("\u00E4\u00DF"), Qt::CaseInsensitive).isActive());
+    QVERIFY(!Utf8LiteralFilter(QString::fromUtf8("a\uFFFD"), Qt::CaseSensitive).isActive());
 }
 
 void TestFieldMatcher::numbersAndDatesSkippedOnlyWhenTheirTextCannotMatch()
