@@ -7,7 +7,10 @@
 #include "datasource/FileDriverTable.h"
 #include "datasource/PasswordFreeSource.h"
 
+#include <QFile>
 #include <QFileInfo>
+
+#include <cstdio>
 
 namespace dorvane {
 
@@ -18,12 +21,28 @@ DataError sourceError(const QString& description)
     return DataError(QStringLiteral("dorvane"), description);
 }
 
+// "--connection -": the string is the first line of standard input, where a password is not in the
+// process list for every user of the machine to read.
+QString connectionFromStandardInput()
+{
+    QFile input;
+    if (!input.open(stdin, QIODevice::ReadOnly))
+        throw sourceError(QStringLiteral("standard input cannot be read for the connection string"));
+    QByteArray line = input.readLine();
+    while (line.endsWith('\n') || line.endsWith('\r'))
+        line.chop(1);
+    const QString connection = QString::fromUtf8(line);
+    if (connection.trimmed().isEmpty())
+        throw sourceError(QStringLiteral("--connection - found no connection string on standard input"));
+    return connection;
+}
+
 } // namespace
 
 QString CommandLineSource::connectionString(const CliRequest& request)
 {
     if (request.file.isEmpty())
-        return request.connection;
+        return request.connection == QLatin1String("-") ? connectionFromStandardInput() : request.connection;
     const QFileInfo file(request.file);
     if (!file.exists())
         throw sourceError(QStringLiteral("there is no file %1").arg(request.file));

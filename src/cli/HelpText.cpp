@@ -11,6 +11,7 @@ const char* const Usage = R"(usage:
   dorvane undo    SOURCE --journal FILE [--run ID|last] [--dry-run] [--report FILE]
   dorvane runs    --journal FILE
 SOURCE: --connection STRING   an ODBC connection string
+        --connection -        the connection string from the first line of standard input
         --file PATH           a database file, opened through the file-driver table as the window opens it
 MATCH:  --whole-field --match-case --whole-words --regex
 )";
@@ -56,7 +57,9 @@ records done of its count and the hits so far. The last line on standard output 
 conflicts too). A report holds per hit the table, the record position, the field, the row's key where
 it has one, the value before and after and the status: found, saved, dry-run, failed (with the
 reason), conflict, not-applied (undo of a change that never reached the database). Passwords of the
-connection string are never written to the journal, a report or a message.
+connection string are never written to the journal, a report or a message. A password given with
+--connection STRING can be read in the process list by every user of the machine; give the string on
+standard input with --connection -, or keep the password in a data source of odbc.ini (DSN=name).
 
 Server filter: on PostgreSQL, MariaDB and MySQL, search and replace ask the server only for the rows
 that can hold a hit (a LIKE/ILIKE/strpos test of the text columns for the search text); the program

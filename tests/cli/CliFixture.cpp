@@ -76,9 +76,10 @@ std::unique_ptr<QProcess> CliFixture::start(const QStringList& arguments)
     return process;
 }
 
-CliResult CliFixture::run(const QStringList& arguments, int timeoutMs)
+CliResult CliFixture::run(const QStringList& arguments, int timeoutMs, const QByteArray& input)
 {
     const std::unique_ptr<QProcess> process = start(arguments);
+    process->write(input);
     process->closeWriteChannel();
     if (!process->waitForFinished(timeoutMs)) {
         process->kill();

@@ -54,8 +54,8 @@ public:
     QString sql(QString text) const;
     void exec(const QString& statement) { connection().Execute(sql(statement)); }
 
-    // Runs dorvane with these arguments to its end.
-    CliResult run(const QStringList& arguments, int timeoutMs = 300000);
+    // Runs dorvane with these arguments to its end, `input` on its standard input.
+    CliResult run(const QStringList& arguments, int timeoutMs = 300000, const QByteArray& input = {});
     // Starts it and leaves it running (for the tests that kill it).
     std::unique_ptr<QProcess> start(const QStringList& arguments);
 

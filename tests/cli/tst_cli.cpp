@@ -799,6 +799,10 @@ void TestCli::exitStatuses_data()
     QTest::newRow("missing value") << args("search {source} --find") << 2 << "--find needs a value";
     QTest::newRow("twice") << args("search {source} --find a --find b") << 2 << "--find is given twice";
     QTest::newRow("no source") << args("search --find x") << 2 << "needs a source";
+    // "{stdin}": --connection - with the fixture's string on standard input.
+    QTest::newRow("source on standard input") << args("search {stdin} --find apple") << 0 << "";
+    QTest::newRow("nothing on standard input")
+        << args("search --connection - --find apple") << 2 << "no connection string on standard input";
     QTest::newRow("report ending") << args("search {source} --find x --report {dir}/r.txt") << 2 << ".json or .csv";
     QTest::newRow("invalid pattern") << args("replace {source} --find ([a --replace x --regex") << 2
                                      << "invalid pattern";
@@ -833,14 +837,19 @@ void TestCli::exitStatuses()
         other.Execute(QStringLiteral("CREATE TABLE t (x INTEGER)"));
     }
     QStringList expanded;
+    QByteArray input;
     for (const QString& argument : arguments) {
-        if (argument == QLatin1String("{source}"))
+        if (argument == QLatin1String("{source}")) {
             expanded += f.source();
-        else
+        } else if (argument == QLatin1String("{stdin}")) {
+            expanded += {QStringLiteral("--connection"), QStringLiteral("-")};
+            input = f.connectionString().toUtf8() + "\r\n";
+        } else {
             expanded.append(QString(argument).replace(QStringLiteral("{dir}"), f.folder().path()));
+        }
     }
     const DatabaseSnapshot before = f.snapshot();
-    const CliResult result = f.run(expanded);
+    const CliResult result = f.run(expanded, 300000, input);
     QCOMPARE(result.exitCode, status);
     if (status == 2) {
         QVERIFY2(result.err.contains(message), qPrintable(result.err));
