@@ -195,6 +195,9 @@ void Connection::Open()
         sqlitesource::requireReadableDatabase(opened);
     }
     OdbcHandle dbc = OdbcHandle::allocate(SQL_HANDLE_DBC, OdbcEnvironment::handle());
+    // A server that takes the connection and then says nothing would otherwise keep the program waiting
+    // for good. A driver without login time-outs refuses the attribute and connects as before.
+    SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_connectionTimeout)), 0);
     QString driverOutput = driverConnect(dbc.get(), opened, target);
     const QString driverName = infoTextOf(dbc.get(), SQL_DRIVER_NAME);
     QString reopen;
@@ -231,6 +234,7 @@ std::unique_ptr<Connection> Connection::takeReadingSibling()
     }
     auto sibling = std::make_unique<Connection>();
     sibling->setConnectionString(m_connectionString);
+    sibling->setConnectionTimeout(m_connectionTimeout);
     sibling->Open();
     return sibling;
 }

@@ -42,6 +42,7 @@
 #include <QList>
 #include <QString>
 
+#include <algorithm>
 #include <memory>
 #include <vector>
 
@@ -69,6 +70,12 @@ public:
     // ado::ConnectPrompt; see the header comment for what it changes on this platform (nothing).
     int Prompt() const { return m_prompt; }
     void setPrompt(int prompt) { m_prompt = prompt; }
+
+    // Seconds that Open waits for the server to let the program in (ADO's ConnectionTimeout, 15 by
+    // default); 0 waits as long as the driver does. Drivers that know no login time-out ignore it, and
+    // MariaDB's bounds the TCP connection only, not the server's greeting.
+    int ConnectionTimeout() const { return m_connectionTimeout; }
+    void setConnectionTimeout(int seconds) { m_connectionTimeout = std::max(0, seconds); }
 
     // Opens ConnectionString; an open connection is closed first. Throws DataError with the driver
     // manager's or driver's source and description; the connection then stays closed and
@@ -184,6 +191,7 @@ private:
     void readSourceFacts(const QString& completed);
 
     QString m_connectionString;
+    int m_connectionTimeout = 15;
     int m_prompt = ado::adPromptNever;
     OdbcHandle m_handle;
     QString m_dbmsName;

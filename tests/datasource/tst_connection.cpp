@@ -8,8 +8,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include <cctype>
 #include <memory>
@@ -39,6 +45,7 @@ private slots:
     void unreadableSqliteFileSaysWhy();
     void fileThatIsNoDatabaseFailsAtOpen();
     void lockedFileFailsWithinTheLockTimeout();
+    void silentServerFailsWithinTheConnectionTimeout();
 
 private:
     QTemporaryDir m_dir;
@@ -449,6 +456,37 @@ void TestConnection::lockedFileFailsWithinTheLockTimeout()
     recordSet.OpenTable(connection, QStringLiteral("t"));
     QCOMPARE(recordSet.RecordCount(), 1);
     QCOMPARE(recordSet.Fields(0).Value(), QVariant(QStringLiteral("kept")));
+}
+
+void TestConnection::silentServerFailsWithinTheConnectionTimeout()
+{
+    // A port that takes connections (the kernel completes them in the backlog) and never says a word.
+    const int listener = socket(AF_INET, SOCK_STREAM, 0);
+    QVERIFY(listener >= 0);
+    const auto closeListener = qScopeGuard([&] { ::close(listener); });
+    sockaddr_in address {};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    QVERIFY(bind(listener, reinterpret_cast<sockaddr*>(&address), length) == 0);
+    QVERIFY(listen(listener, 4) == 0);
+    QVERIFY(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length) == 0);
+
+    Connection connection;
+    connection.setConnectionTimeout(1);
+    connection.setConnectionString(
+        QStringLiteral("DRIVER={PostgreSQL Unicode};Servername=127.0.0.1;Port=%1;Database=d;Username=u")
+            .arg(ntohs(address.sin_port)));
+    try {
+        connection.Open(); // without the time-out this waits for good
+        QFAIL("a server that never answered was taken for open");
+    } catch (const DataError& error) {
+        if (error.description().contains(QStringLiteral("not found"), Qt::CaseInsensitive))
+            QSKIP("the PostgreSQL ODBC driver is not installed");
+        QVERIFY2(error.description().contains(QStringLiteral("timeout"), Qt::CaseInsensitive),
+                 qPrintable(error.description()));
+    }
+    QCOMPARE(connection.State(), int(ado::adStateClosed));
 }
 
 QTEST_GUILESS_MAIN(TestConnection)
