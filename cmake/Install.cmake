@@ -6,6 +6,7 @@
 #   bin/dvnreplacer, ...      links to the program folder's executables (see DORVANE_COMMANDS)
 #   share/applications/       dorvane.desktop
 #   share/icons/hicolor/      the application icon, PNG sizes and SVG
+#   share/man/man1/dorvane.1  the command line's manual page
 #
 # The program finds its folder as the folder of its executable (the links resolve to it), the plug-in as
 # the folder of its library, so both find the same one. A user who may not write there works in a
@@ -64,6 +65,16 @@ install(DIRECTORY ${CMAKE_SOURCE_DIR}/lang/ DESTINATION ${DORVANE_INSTALL_DIR}/l
 # The manuals: those kept in the sources and those the build writes into its program folder.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/help/ ${DORVANE_PROGRAM_DIR}/help/ DESTINATION ${DORVANE_INSTALL_DIR}/help
     PATTERN ".keep" EXCLUDE)
+
+# The command line's manual page, made from its --help text.
+set(DORVANE_MANUAL_PAGE ${CMAKE_BINARY_DIR}/man/dorvane.1)
+add_custom_command(OUTPUT ${DORVANE_MANUAL_PAGE}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
+    COMMAND dorvane-manpage ${DORVANE_MANUAL_PAGE} ${PROJECT_VERSION}
+    DEPENDS dorvane-manpage
+    COMMENT "Writing the manual page dorvane(1)")
+add_custom_target(manual_page ALL DEPENDS ${DORVANE_MANUAL_PAGE})
+install(FILES ${DORVANE_MANUAL_PAGE} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # The desktop's view of the program: its menu entry and icon.
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/dorvane.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)

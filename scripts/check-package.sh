@@ -182,6 +182,16 @@ as_user "$root/usr/bin/dorvane" --help >"$scratch/help.out" 2>"$scratch/help.err
 for command in tables search replace undo runs; do
     grep -q "^  dorvane $command " "$scratch/help.out" || fail "dorvane --help does not show the command $command"
 done
+# The manual page: groff reads it without a warning, and it shows every option the help text names.
+page=$root/usr/share/man/man1/dorvane.1
+[ -f "$page" ] || fail "$(basename "$deb") lacks /usr/share/man/man1/dorvane.1"
+if command -v groff >/dev/null; then
+    groff -man -Tutf8 -ww -P-cbou "$page" >"$scratch/man.out" 2>"$scratch/man.err" || true
+    [ ! -s "$scratch/man.err" ] || { cat "$scratch/man.err" >&2; fail "groff warns about dorvane.1"; }
+    for option in $(grep -o -- '--[a-z-]*' "$scratch/help.out" | sort -u); do
+        grep -q -- "$option" "$scratch/man.out" || fail "dorvane.1 does not show $option"
+    done
+fi
 demo=$home/shop.db
 sh "$source_dir/scripts/make-demo-db.sh" "$demo" >/dev/null
 if [ ${#run_as[@]} -gt 0 ]; then chown nobody: "$demo"; fi

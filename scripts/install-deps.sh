@@ -11,5 +11,5 @@ $SUDO apt-get install -y -qq --no-install-recommends \
     unixodbc unixodbc-dev odbcinst libsqliteodbc sqlite3 odbc-mdbtools \
     libpcre2-dev \
     qt6-translations-l10n \
-    dpkg-dev file desktop-file-utils \
+    dpkg-dev file desktop-file-utils groff-base \
     xvfb xauth >/dev/null

@@ -70,7 +70,7 @@ filtered a hit's record position is not known: the hit lines and CSV leave it em
 and the key names the row; records=R counts the rows the program examined, there the candidates, and
 the progress bar shows them without the table's count.
 
-Saves are committed in batches (a few hundred changes or a fraction of a second, whichever comes
+Saving: saves are committed in batches (a few hundred changes or a fraction of a second, whichever comes
 first) with the journal in step: after any fault each field is either old or new, and the journal
 holds a change exactly when the database does (a change caught in flight is marked pending, and undo
 asks the database about it).
