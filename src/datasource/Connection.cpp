@@ -72,6 +72,11 @@ QString driverConnect(SQLHDBC dbc, const QString& connectionString, const Connec
     return odbctext::decode(odbctext::sqlChars(output), outputLength);
 }
 
+void setLoginTimeout(SQLHDBC dbc, int seconds)
+{
+    SQLSetConnectAttr(dbc, SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(seconds)), 0);
+}
+
 QString infoTextOf(SQLHDBC dbc, SQLUSMALLINT infoType)
 {
     QByteArray buffer(1024, '\0');
@@ -197,8 +202,18 @@ void Connection::Open()
     OdbcHandle dbc = OdbcHandle::allocate(SQL_HANDLE_DBC, OdbcEnvironment::handle());
     // A server that takes the connection and then says nothing would otherwise keep the program waiting
     // for good. A driver without login time-outs refuses the attribute and connects as before.
-    SQLSetConnectAttr(dbc.get(), SQL_ATTR_LOGIN_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN(m_connectionTimeout)), 0);
-    QString driverOutput = driverConnect(dbc.get(), opened, target);
+    setLoginTimeout(dbc.get(), m_connectionTimeout);
+    QString driverOutput;
+    try {
+        driverOutput = driverConnect(dbc.get(), opened, target);
+    } catch (const DataError& error) {
+        // psqlODBC refuses a second wait beside the source's own (libpq's connect_timeout in pqopt, which
+        // may also come from a DSN): the source's stands.
+        if (m_connectionTimeout == 0 || !error.description().contains(QLatin1String("connect_timeout")))
+            throw;
+        setLoginTimeout(dbc.get(), 0);
+        driverOutput = driverConnect(dbc.get(), opened, target);
+    }
     const QString driverName = infoTextOf(dbc.get(), SQL_DRIVER_NAME);
     QString reopen;
     if (isSqliteDriver(driverName) && !target.isSqlite()) {
