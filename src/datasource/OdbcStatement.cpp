@@ -167,6 +167,24 @@ std::optional<Result> readLongValue(const OdbcStatement& statement, SQLUSMALLINT
     return joinRest<Result>(statement, column, cType, terminatorUnits, buffer, first);
 }
 
+// The same into `into` (a QString or QByteArray of Unit-sized elements), whose storage is reused when no
+// copy shares it; false for NULL.
+template<typename Result, typename Unit>
+bool readLongValueInto(const OdbcStatement& statement, SQLUSMALLINT column, SQLSMALLINT cType,
+                       std::vector<Unit>& buffer, Result& into)
+{
+    const FirstPiece first = readFirstPiece(statement, column, cType, 1, buffer);
+    if (first.null)
+        return false;
+    if (first.complete) {
+        into.resize(first.length);
+        std::memcpy(static_cast<void*>(into.data()), buffer.data(), size_t(first.length) * sizeof(Unit));
+        return true;
+    }
+    into = joinRest<Result>(statement, column, cType, 1, buffer, first);
+    return true;
+}
+
 } // namespace
 
 std::optional<QString> OdbcStatement::text(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer)
@@ -176,16 +194,7 @@ std::optional<QString> OdbcStatement::text(SQLUSMALLINT column, std::vector<SQLW
 
 bool OdbcStatement::textInto(SQLUSMALLINT column, std::vector<SQLWCHAR>& buffer, QString& text)
 {
-    const FirstPiece first = readFirstPiece(*this, column, SQL_C_WCHAR, 1, buffer);
-    if (first.null)
-        return false;
-    if (first.complete) {
-        text.resize(first.length);
-        std::memcpy(static_cast<void*>(text.data()), buffer.data(), size_t(first.length) * sizeof(SQLWCHAR));
-        return true;
-    }
-    text = joinRest<QString>(*this, column, SQL_C_WCHAR, 1, buffer, first);
-    return true;
+    return readLongValueInto(*this, column, SQL_C_WCHAR, buffer, text);
 }
 
 std::optional<QString> OdbcStatement::utf8Text(SQLUSMALLINT column, std::vector<char>& buffer)
@@ -213,16 +222,7 @@ bool OdbcStatement::utf8TextInto(SQLUSMALLINT column, std::vector<char>& buffer,
 
 bool OdbcStatement::utf8BytesInto(SQLUSMALLINT column, std::vector<char>& buffer, QByteArray& bytes)
 {
-    const FirstPiece first = readFirstPiece(*this, column, SQL_C_CHAR, 1, buffer);
-    if (first.null)
-        return false;
-    if (first.complete) {
-        bytes.resize(first.length);
-        std::memcpy(bytes.data(), buffer.data(), size_t(first.length));
-        return true;
-    }
-    bytes = joinRest<QByteArray>(*this, column, SQL_C_CHAR, 1, buffer, first);
-    return true;
+    return readLongValueInto(*this, column, SQL_C_CHAR, buffer, bytes);
 }
 
 std::optional<QByteArray> OdbcStatement::binary(SQLUSMALLINT column, std::vector<char>& buffer)
