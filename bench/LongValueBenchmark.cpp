@@ -209,7 +209,7 @@ int runLongValueBenchmark(const QStringList& arguments)
         if (options.server.isEmpty()) {
             const QString file = benchFile();
             QFile::remove(file);
-            connection.setConnectionString(QStringLiteral("DRIVER=SQLite3;Database=") + file);
+            connection.setConnectionString(QStringLiteral("DRIVER=SQLite3;NoCreat=0;Database=") + file); // made afresh
         } else {
             connection.setConnectionString(options.server);
         }

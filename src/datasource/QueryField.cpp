@@ -23,9 +23,7 @@ void QueryField::decodeText() const
         m_value = QVariant(QString());
     utf8text::decodeInto(*static_cast<QString*>(m_value.data()), m_utf8.constData(), m_utf8.size());
     m_undecoded = false;
-    // A long value's bytes are not kept for the next row's.
-    if (m_utf8.capacity() > 64 * 1024)
-        m_utf8 = QByteArray();
+    releaseLongUtf8();
 }
 
 void QueryField::setValue(const QVariant& value)

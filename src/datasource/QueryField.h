@@ -83,6 +83,12 @@ private:
     void decodeText() const;
     // Keeps the bytes of a text value; the QString of the row before stays for the decoding to reuse.
     void keepUtf8() { m_undecoded = true; }
+    // The room of a long value is not kept for the short values of the rows after it.
+    void releaseLongUtf8() const
+    {
+        if (m_utf8.capacity() > qsizetype(1) << 20)
+            m_utf8 = QByteArray();
+    }
 
     mutable QVariant m_value;
     mutable QByteArray m_utf8;

@@ -396,6 +396,7 @@ void QueryRecordSet::readField(QueryField& field, SQLUSMALLINT column)
     case ValueKind::Text: {
         if (m_utf8Text) {
             // Decoded when asked for: most values of a walk are only tested, never shown or written.
+            field.releaseLongUtf8();
             if (statement.utf8BytesInto(column, m_utf8Buffer, field.m_utf8))
                 field.keepUtf8();
             else
