@@ -39,6 +39,7 @@ public:
     // A text value as the driver's UTF-8 bytes while nothing has asked for its value yet, else null: a
     // walk can turn a value away on its bytes without decoding it. Valid until the record set moves.
     const QByteArray* undecodedUtf8() const { return m_undecoded ? &m_utf8 : nullptr; }
+
     bool isChanged() const { return m_changed; }
 
     // How the column travels through ODBC: its value kind, the driver's SQL type, size and digits, and
